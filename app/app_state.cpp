@@ -1,0 +1,4 @@
+#include "app/app_state.h"
+
+AppStateRecord AppState;
+const char EmptyText[] = "";

@@ -1,0 +1,63 @@
+#include "app/background_window.h"
+#include "app/app_state.h"
+
+const char BackgroundClassName[] = "QTXSetupClass";
+const char BackgroundWindowTitle[] = "Quintara Setup";
+
+static const char SetupTitle[] = "Quintara Setup";
+static const char UninstallTitle[] = "Quintara Uninstall";
+static const char CreditsLine[] = "Skelda Setup Utility 2.0";
+static const char CopyrightNotice[] = "Copyright (c) 2026 Skelda Software. All rights reserved.";
+
+int GradientBandTop(int band, int top, int height)
+{
+    return top + (band * height) / 255;
+}
+
+void PaintBackdrop(HWND window, HDC dc)
+{
+    HFONT titleFont = CreateFontA(-32, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0,
+                                  "Times New Roman");
+    HFONT creditsFont = CreateFontA(-8, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0,
+                                    "MS Sans Serif");
+    const char* title = AppState.InstallMode == InstallModeUninstall ? UninstallTitle : SetupTitle;
+    int titleLength = lstrlenA(title);
+
+    RECT client;
+    GetClientRect(window, &client);
+    int height = client.bottom - client.top;
+    for (int band = 0; band < 255; ++band) {
+        RECT rows = { client.left, GradientBandTop(band, client.top, height), client.right,
+                      GradientBandTop(band + 1, client.top, height) };
+        HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255 - band));
+        FillRect(dc, &rows, brush);
+        DeleteObject(brush);
+    }
+
+    HGDIOBJ previousFont = SelectObject(dc, titleFont);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    TextOutA(dc, 39, 39, title, titleLength);
+    SetTextColor(dc, RGB(255, 255, 255));
+    TextOutA(dc, 35, 35, title, titleLength);
+
+    SelectObject(dc, creditsFont);
+    SIZE size;
+    GetTextExtentPoint32A(dc, "W", 1, &size);
+    int y = client.bottom - (size.cy * 24) / 10 - 35;
+    TextOutA(dc, 35, y, CreditsLine, lstrlenA(CreditsLine));
+    TextOutA(dc, 35, y + (size.cy * 12) / 10, CopyrightNotice, lstrlenA(CopyrightNotice));
+
+    SelectObject(dc, previousFont);
+    DeleteObject(titleFont);
+    DeleteObject(creditsFont);
+}
+
+LRESULT CALLBACK BackgroundWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_ERASEBKGND) {
+        PaintBackdrop(window, (HDC)wParam);
+        return 1;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,44 @@
+#include "app/texts.h"
+
+const char CaptionSetup[] = "Setup";
+const char CaptionUninstall[] = "Uninstall";
+const char CaptionError[] = "Error";
+const char CaptionWarning[] = "Warning";
+
+const char HostKeyPath[] = "Software\\Corel\\CorelDRAW\\9.0";
+const char HostValueName[] = "Destination";
+const char DefaultHostFolder[] = "C:\\Program Files\\Corel\\Graphics9";
+const char HostScriptsSubfolder[] = "Photopnt\\Scripts\\Scripts";
+const char OwnerKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const char OwnerValueName[] = "RegisteredOwner";
+const char DataFileSuffix[] = "z";
+const char SetupLogName[] = "QNTXSetup.log";
+const char UninstallerName[] = "QNTXSetup.exe";
+const char MsgCannotOpenDataFile[] = "Unable to open Setup Data File. Exiting...";
+const char MsgSetupAborted[] = "Setup aborted.";
+const char MsgCannotCreateFolder[] = "Unable to create specified folder";
+const char MsgCannotLocateTargetFormat[] = "Unable to locate target folder: \"%s\"";
+const char MsgCannotCreateLog[] =
+    "Unable to create Setup Log File. If you continue now, you may not be able to uninstall "
+    "Quintara later.\rDo you want to continue?";
+const char MsgCreatingRegistryKeys[] = "Creating Registry Keys...";
+const char MsgSetupComplete[] = "Setup complete.";
+
+const char TempFilePrefix[] = "~qtx";
+const char MsgCannotCreateTempFile[] = "Error creating temporary file";
+const char MsgCannotReadDataFile[] = "Error reading Setup Data file";
+
+const char MsgNotInstalled[] =
+    "Unable to locate Quintara installation.\rQuintara was not installed on your system or the "
+    "installation is damaged.\rUninstall will not continue...";
+const char MsgConfirmUninstall[] =
+    "This will uninstall Quintara from your system.\rDo you want to continue with Uninstall?";
+const char MsgCannotOpenLogFormat[] =
+    "Unable to open setup log file ('%s').\rQuintara Uninstaller can't remove files from your "
+    "system without the log file.\rDo you wish the Uninstaller to clear the registry entries only?";
+const char MsgUninstallComplete[] = "Uninstall complete.";
+const char MsgUninstallErrors[] = "There were errors during uninstall.";
+const char BootDeleteEntryFormat[] = "NUL=%s";
+
+const char MsgUserNameTooShort[] = "The User Name must be at least 6 characters long";
+const char BrowseTitle[] = "Select the destination folder";

@@ -1,0 +1,17 @@
+# Registers one ctest test per GoogleTest suite found in the sources (TEST and TEST_F).
+# Under Wine every process start is costly, so a suite, not a single test, is the unit.
+function(qntx_add_gtest_suites target prefix)
+  set(suites)
+  foreach(source IN LISTS ARGN)
+    file(READ ${source} text)
+    string(REGEX MATCHALL "TEST(_F)?\\([ \t\r\n]*[A-Za-z0-9_]+[ \t\r\n]*," found "${text}")
+    foreach(match IN LISTS found)
+      string(REGEX REPLACE "TEST(_F)?\\([ \t\r\n]*([A-Za-z0-9_]+).*" "\\2" suite "${match}")
+      list(APPEND suites ${suite})
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES suites)
+  foreach(suite IN LISTS suites)
+    add_test(NAME ${prefix}.${suite} COMMAND ${target} --gtest_filter=${suite}.* --gtest_color=no)
+  endforeach()
+endfunction()

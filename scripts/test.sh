@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Runs every test: builds, then the native packer tests and fuzzing (sanitizers) and the
+# Windows tests under Wine on a private Xvfb, with one wineserver kept alive throughout.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/build.sh" || exit 1
+
+source "$root/tests/wine/wine-env.sh"
+source "$root/tests/wine/xvfb.sh"
+"$root/tests/wine/boot-prefix.sh" || exit 1
+
+cleanup() {
+  wineserver -k >/dev/null 2>&1
+  stop_private_xvfb
+}
+trap cleanup EXIT
+start_private_xvfb || exit 1
+wineserver -p
+# Start Wine's services now, detached from ctest's output pipes, which they would otherwise
+# hold open until the end of the run.
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+
+status=0
+summary=()
+run_ctest() { # name, build folder
+  local log
+  log=$(mktemp)
+  ctest --test-dir "$2" --output-on-failure --timeout 600 2>&1 | tee "$log"
+  local rc=${PIPESTATUS[0]}
+  [ "$rc" -eq 0 ] || status=1
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+  [ -n "$line" ] && summary+=("$1: $line")
+  rm -f "$log"
+}
+run_ctest native "$QNTX_BUILD/native"
+run_ctest windows "$QNTX_BUILD/win"
+
+echo
+printf '%s\n' "${summary[@]}"
+total=0 failed=0
+for s in "${summary[@]}"; do
+  n=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$s"); f=$(sed -E 's/.* ([0-9]+) tests failed.*/\1/' <<<"$s")
+  total=$((total + n)); failed=$((failed + f))
+done
+echo "$((total - failed)) passed, $failed failed"
+exit $status

@@ -1,0 +1,9 @@
+// Registry values and keys, each call opening and closing its own key.
+#pragma once
+#include <windows.h>
+
+void ReadRegString(HKEY root, const char* subKey, const char* valueName, const char* defaultText,
+                   char* out, int outMax);
+void WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text);
+void WriteRegDword(HKEY root, const char* subKey, const char* valueName, DWORD value);
+void DeleteRegKey(HKEY root, const char* path);

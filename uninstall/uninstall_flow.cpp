@@ -1,0 +1,10 @@
+#include "uninstall/uninstall_flow.h"
+
+void RunUninstall(HWND)
+{
+}
+
+int ReplaySetupLog(HWND)
+{
+    return 0;
+}
