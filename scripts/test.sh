@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: builds, then the native packer tests and fuzzing (sanitizers) and the
 # Windows tests under Wine on a private Xvfb, with one wineserver kept alive throughout.
+# Arguments go to ctest (e.g. scripts/test.sh -R unit.ReadLine).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" || exit 1
@@ -20,12 +21,13 @@ wineserver -p
 # hold open until the end of the run.
 wine cmd /c exit >/dev/null 2>&1 </dev/null
 
+ctest_args=("$@")
 status=0
 summary=()
 run_ctest() { # name, build folder
   local log
   log=$(mktemp)
-  ctest --test-dir "$2" --output-on-failure --timeout 600 2>&1 | tee "$log"
+  ctest --test-dir "$2" --output-on-failure --timeout 600 "${ctest_args[@]}" 2>&1 | tee "$log"
   local rc=${PIPESTATUS[0]}
   [ "$rc" -eq 0 ] || status=1
   local line
