@@ -3,8 +3,8 @@
 #include "app/background_window.h"
 #include "install/setup_flow.h"
 #include "resources/resource.h"
+#include "support/system_library.h"
 #include "uninstall/uninstall_flow.h"
-#include <commctrl.h>
 #include <objbase.h>
 
 int InstallModeFromCommandLine(const char* p)
@@ -47,7 +47,7 @@ static void RegisterBackgroundClass(HINSTANCE instance)
 int RunApplication(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     AppState.Instance = instance;
-    InitCommonControls();
+    InitCommonControlsFromSystem();
     CoInitialize(NULL);
     ParseInstallMode();
     RegisterBackgroundClass(instance);
@@ -67,5 +67,6 @@ int RunApplication(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     DeleteObject(AppState.WizardBitmap);
     CoUninitialize();
+    FreeSystemLibraries();
     return 0;
 }

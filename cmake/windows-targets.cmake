@@ -3,7 +3,7 @@
 # Statically linked, no time stamp in the PE header: needs nothing but Windows' own DLLs
 # and gives the same bytes for the same sources.
 set(QNTX_WINDOWS_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
-set(QNTX_WINDOWS_LIBS comctl32 shell32 ole32 lz32 gdi32 user32 advapi32 kernel32)
+set(QNTX_WINDOWS_LIBS shell32 ole32 gdi32 user32 advapi32 kernel32)
 
 file(GLOB QNTX_CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/app/*.cpp
@@ -23,7 +23,7 @@ add_library(qntx_resources OBJECT ${CMAKE_SOURCE_DIR}/resources/setup.rc)
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/resources/setup.rc APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/resources/resource.h ${CMAKE_SOURCE_DIR}/resources/dialogs.rc
   ${CMAKE_SOURCE_DIR}/resources/side.bmp ${CMAKE_SOURCE_DIR}/resources/setup.ico
-  ${CMAKE_SOURCE_DIR}/resources/setup-small.ico)
+  ${CMAKE_SOURCE_DIR}/resources/setup-small.ico ${CMAKE_SOURCE_DIR}/resources/setup.manifest)
 
 add_executable(QNTXSetup WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp $<TARGET_OBJECTS:qntx_resources>)
 target_link_libraries(QNTXSetup PRIVATE qntx_core)

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Checks the built QNTXSetup.exe: a PE32 (i386) Windows GUI program that imports only
-# Windows' own DLLs (no compiler runtime DLLs) and carries the version resource.
+# Checks the built QNTXSetup.exe: a PE32 (i386) Windows GUI program that statically imports
+# only Windows' known DLLs, which Windows always loads from the system folder (no compiler
+# runtime DLLs; COMCTL32 and LZ32 are loaded at run time by full path), and that carries the
+# version resource and the manifest.
 set -u
 exe=$1
 fail=0
@@ -14,7 +16,7 @@ check "PE32 i386 format (saw: $(echo "$dump" | grep -m1 'file format'))" \
 check "Windows GUI subsystem (saw: $(echo "$dump" | grep -m1 Subsystem))" \
   grep -qE 'Subsystem\s+00000002\s+\(Windows GUI\)' <<<"$dump"
 
-allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|COMCTL32|SHELL32|OLE32|LZ32|msvcrt)\.dll$'
+allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|OLE32|OLEAUT32|SHLWAPI|COMDLG32|msvcrt)\.dll$'
 imports=$(echo "$dump" | sed -n 's/^\s*DLL Name: //p')
 for dll in $imports; do
   check "import of $dll is not one of Windows' own DLLs" grep -qiE "$allowed" <<<"$dll"
@@ -25,4 +27,19 @@ strings=$(i686-w64-mingw32-strings -el "$exe")
 for text in "Skelda Setup for Quintara 2" "2, 0, 0, 1" "QNTXSetup.exe" "Quintara 2 for Corel PHOTO-PAINT 9"; do
   check "version resource holds \"$text\"" grep -qF "$text" <<<"$strings"
 done
+
+# The embedded manifest: resource 1 of type 24, elevation, the known Windows versions, and
+# no Common Controls 6 dependency (which would change the dialogs' classic look).
+resources=$(i686-w64-mingw32-windres -i "$exe" -O rc 2>&1)
+check "manifest resource 1 of type 24" grep -qE '^1 24 /\* RT_MANIFEST \*/' <<<"$resources"
+ascii=$(i686-w64-mingw32-strings -a "$exe")
+check "manifest asks for administrator rights" grep -qF 'level="requireAdministrator"' <<<"$ascii"
+for os in e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a \
+          4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 \
+          8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+  check "manifest names supportedOS {$os}" grep -qF "{$os}" <<<"$ascii"
+done
+if grep -qF 'Microsoft.Windows.Common-Controls' <<<"$ascii"; then
+  echo "FAIL: manifest depends on Common Controls 6" >&2; fail=1
+fi
 exit $fail
