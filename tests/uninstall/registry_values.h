@@ -85,15 +85,6 @@ private:
     std::string path_;
 };
 
-// The folder of the running executable with its trailing backslash.
-inline std::string ModuleFolder()
-{
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(NULL, path, sizeof path);
-    std::string folder(path, n);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
-
 // The 17 values of the uninstall key.
 inline RegValues ExpectedUninstallValues(const std::string& command, const std::string& location,
                                          const std::string& source, const std::string& owner)

@@ -3,6 +3,7 @@
 #include "install/uninstall_entries.h"
 #include "support/registry.h"
 #include "uninstall/registry_values.h"
+#include "uninstall/test_files.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
