@@ -28,6 +28,11 @@ const char TempFilePrefix[] = "~qtx";
 const char MsgCannotCreateTempFile[] = "Error creating temporary file";
 const char MsgCannotReadDataFile[] = "Error reading Setup Data file";
 
+const char ProductDisplayName[] = "Quintara 2.0";
+const char ProductDisplayVersion[] = "2.0";
+const char ProductPublisher[] = "Halvorn";
+const char UninstallSwitch[] = " /r";
+
 const char MsgNotInstalled[] =
     "Unable to locate Quintara installation.\rQuintara was not installed on your system or the "
     "installation is damaged.\rUninstall will not continue...";

@@ -29,6 +29,12 @@ extern const char TempFilePrefix[];
 extern const char MsgCannotCreateTempFile[];
 extern const char MsgCannotReadDataFile[];
 
+// Uninstall entries (shown by Add/Remove Programs)
+extern const char ProductDisplayName[];
+extern const char ProductDisplayVersion[];
+extern const char ProductPublisher[];
+extern const char UninstallSwitch[];
+
 // Uninstall flow
 extern const char MsgNotInstalled[];
 extern const char MsgConfirmUninstall[];

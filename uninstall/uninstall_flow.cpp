@@ -1,10 +1,82 @@
 #include "uninstall/uninstall_flow.h"
+#include "app/app_state.h"
+#include "app/texts.h"
+#include "install/uninstall_entries.h"
+#include "support/file_io.h"
+#include "support/paths.h"
+#include "support/registry.h"
+#include "uninstall/boot_rename.h"
 
-void RunUninstall(HWND)
+// The setup log is read with lines of at most LogLineSize - 1 characters (format beside the
+// writer, in the extraction code): '+' lines name files, '#' lines folders.
+enum { LogLineSize = 460 };
+
+// Carries out every line of the log that starts with marker, from the first line to the last.
+static void ReplayPass(HANDLE log, char marker, char* line)
 {
+    while (ReadLine(log, line, LogLineSize)) {
+        if (line[0] != marker)
+            continue;
+        if (marker == '+')
+            DeleteFileA(line + 1);
+        else
+            RemoveDirectoryA(line + 1);
+    }
 }
 
-int ReplaySetupLog(HWND)
+int MakeSelfDeleteEntry(char* entry, const char* path)
 {
-    return 0;
+    // Windows' start-up processing takes the short form; when there is none, the long path
+    // still names the file. A path that does not fit is never cut: it would name another file.
+    DWORD length = GetShortPathNameA(path, AppState.TargetFolder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        if (lstrlenA(path) >= MAX_PATH)
+            return 0;
+        lstrcpyA(AppState.TargetFolder, path);
+    }
+    wsprintfA(entry, BootDeleteEntryFormat, AppState.TargetFolder);
+    return 1;
+}
+
+int ReplaySetupLog(HWND owner)
+{
+    char text[LogLineSize];
+    MakeModulePath(AppState.TargetFolder, SetupLogName, 1);
+    HANDLE log = CreateFileA(AppState.TargetFolder, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                             NULL);
+    if (log == INVALID_HANDLE_VALUE) {
+        wsprintfA(text, MsgCannotOpenLogFormat, AppState.TargetFolder);
+        return MessageBoxA(owner, text, CaptionUninstall, MB_ICONERROR | MB_YESNO) == IDYES;
+    }
+    // Every file goes before any folder, so that a folder line finds its folder empty.
+    ReplayPass(log, '+', text);
+    SetFilePointer(log, 0, NULL, FILE_BEGIN);
+    ReplayPass(log, '#', text);
+    CloseHandle(log);
+    DeleteFileA(AppState.TargetFolder);
+
+    // The running uninstaller cannot delete itself: Windows does it at the next start.
+    DWORD length = GetModuleFileNameA(AppState.Instance, text, sizeof text);
+    if (length > 0 && length < sizeof text && MakeSelfDeleteEntry(text, text))
+        ScheduleBootRename(text);
+    return 1;
+}
+
+void RunUninstall(HWND mainWindow)
+{
+    char installLocation[MAX_PATH];
+    ReadRegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "InstallLocation", EmptyText, installLocation,
+                  sizeof installLocation);
+    if (installLocation[0] == '\0') {
+        MessageBoxA(mainWindow, MsgNotInstalled, CaptionUninstall, MB_ICONERROR);
+        return;
+    }
+    if (MessageBoxA(mainWindow, MsgConfirmUninstall, CaptionUninstall, MB_ICONQUESTION | MB_YESNO) != IDYES)
+        return;
+    const char* closing = MsgUninstallErrors;
+    if (ReplaySetupLog(mainWindow)) {
+        DeleteRegKey(HKEY_LOCAL_MACHINE, UninstallKeyPath);
+        closing = MsgUninstallComplete;
+    }
+    MessageBoxA(mainWindow, closing, CaptionUninstall, MB_OK);
 }

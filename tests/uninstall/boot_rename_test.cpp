@@ -1,0 +1,226 @@
+// The [rename] entry in the Windows directory's Wininit.ini, compared byte by byte.
+#include "uninstall/boot_rename.h"
+#include "uninstall/test_files.h"
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <string>
+
+namespace {
+
+const char Entry[] = "NUL=C:\\WINDOWS\\QNTXSE~1.EXE";
+
+class BootRename : public ::testing::Test {
+protected:
+    void SetUp() override { Clean(); }
+    void TearDown() override { Clean(); }
+    void Clean()
+    {
+        SetFileAttributesA(wininit.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(wininit.c_str());
+        RemoveDirectoryA(copy.c_str());
+        DeleteFileA(copy.c_str());
+    }
+    // Wininit.ini after one call on a file holding before.
+    std::string After(const std::string& before, const char* entry = Entry)
+    {
+        EXPECT_TRUE(WriteBytes(wininit, before));
+        ScheduleBootRename(entry);
+        EXPECT_FALSE(Exists(copy)) << "Wininit.~in left behind";
+        return ReadBytes(wininit);
+    }
+
+    const std::string wininit = WindowsFile("Wininit.ini");
+    const std::string copy = WindowsFile("Wininit.~in");
+};
+
+TEST_F(BootRename, WithoutWininitCreatesTheSectionWithTheEntryOnly)
+{
+    ScheduleBootRename(Entry);
+    EXPECT_EQ("[rename]\r\nNUL=C:\\WINDOWS\\QNTXSE~1.EXE\r\n", ReadBytes(wininit));
+    EXPECT_FALSE(Exists(copy));
+}
+
+TEST_F(BootRename, EntryBecomesTheFirstLineOfTheSection)
+{
+    EXPECT_EQ("[boot]\r\na=1\r\n[rename]\r\nNUL=C:\\WINDOWS\\QNTXSE~1.EXE\r\nNUL=C:\\OLD.EXE\r\n[z]\r\n",
+              After("[boot]\r\na=1\r\n[rename]\r\nNUL=C:\\OLD.EXE\r\n[z]\r\n"));
+}
+
+TEST_F(BootRename, OtherSectionsAreKeptAndTheSectionAppendedAfterOneEmptyLine)
+{
+    EXPECT_EQ("[boot]\r\na=1\r\n\r\n[other]\r\nb=2\r\n\r\n[rename]\r\nNUL=C:\\WINDOWS\\QNTXSE~1.EXE\r\n",
+              After("[boot]\r\na=1\r\n\r\n[other]\r\nb=2\r\n"));
+    // A file that already ends with an empty line still gets one more.
+    EXPECT_EQ("[boot]\r\n\r\n\r\n[rename]\r\nNUL=C:\\WINDOWS\\QNTXSE~1.EXE\r\n", After("[boot]\r\n\r\n"));
+}
+
+TEST_F(BootRename, HeaderCountsOnlyWhenTheWholeLineMatchesCaseIncluded)
+{
+    for (const char* header : { "[Rename]", "[RENAME]", " [rename]", "[rename] ", "[rename];x", "rename" }) {
+        std::string before = std::string(header) + "\r\nNUL=C:\\OLD.EXE\r\n";
+        EXPECT_EQ(before + "\r\n[rename]\r\nNUL=C:\\WINDOWS\\QNTXSE~1.EXE\r\n", After(before))
+            << "header [" << header << "]";
+    }
+}
+
+TEST_F(BootRename, EntryFollowsEveryHeaderLine)
+{
+    EXPECT_EQ("[rename]\r\nE\r\nx=1\r\n[rename]\r\nE\r\n", After("[rename]\r\nx=1\r\n[rename]", "E"));
+}
+
+TEST_F(BootRename, EveryLineEndsWithCrLfWhateverEndedItBefore)
+{
+    EXPECT_EQ("[a]\r\nx=1\r\n[rename]\r\nE\r\nNUL=C:\\OLD.EXE\r\n", After("[a]\nx=1\n[rename]\nNUL=C:\\OLD.EXE", "E"));
+    EXPECT_EQ("[a]\r\n\r\nx=1\r\n[rename]\r\nE\r\n", After("[a]\r\rx=1\r[rename]\r", "E"));
+    EXPECT_EQ("[a]\r\n\r\n[rename]\r\nE\r\n\r\n", After("[a]\n\r[rename]\r\n\n", "E"));
+}
+
+TEST_F(BootRename, EmptyFileGetsAnEmptyLineAndTheSection)
+{
+    EXPECT_EQ("\r\n[rename]\r\nE\r\n", After("", "E"));
+}
+
+TEST_F(BootRename, LeftoverTemporaryCopyIsOverwritten)
+{
+    ASSERT_TRUE(WriteBytes(copy, std::string(5000, 'j')));
+    EXPECT_EQ("[rename]\r\nE\r\nold\r\n", After("[rename]\r\nold\r\n", "E"));
+}
+
+TEST_F(BootRename, TwoCallsEnterTheEntryTwice)
+{
+    ScheduleBootRename("E");
+    ScheduleBootRename("E");
+    EXPECT_EQ("[rename]\r\nE\r\nE\r\n", ReadBytes(wininit));
+}
+
+TEST_F(BootRename, LinesLongerThanTheLineBufferAreCopiedWhole)
+{
+    std::string before, expected;
+    size_t lengths[] = { 1022, 1023, 1024, 1025, 2048, 2049, 3000 };
+    const char* ends[] = { "\r\n", "\n", "\r" };
+    int i = 0;
+    for (size_t length : lengths) {
+        std::string line(length, (char)('a' + i));
+        line[0] = '#';
+        line[length - 1] = '$';
+        before += line + ends[i % 3];
+        expected += line + "\r\n";
+        ++i;
+    }
+    before += "[rename]\r\n" + std::string(1500, 'q');
+    expected += "[rename]\r\nE\r\n" + std::string(1500, 'q') + "\r\n";
+    std::string after = After(before, "E");
+    EXPECT_EQ(expected.size(), after.size());
+    EXPECT_TRUE(expected == after) << "first difference at byte "
+                                   << std::mismatch(expected.begin(), expected.end(), after.begin(), after.end()).first -
+                                          expected.begin();
+}
+
+TEST_F(BootRename, WininitHeldOpenByAnotherUserIsLeftAlone)
+{
+    std::string before = "[rename]\r\nNUL=C:\\OLD.EXE\r\n";
+    ASSERT_TRUE(WriteBytes(wininit, before));
+    HANDLE held = CreateFileA(wininit.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ScheduleBootRename(Entry);
+    CloseHandle(held);
+    EXPECT_EQ(before, ReadBytes(wininit));
+    EXPECT_FALSE(Exists(copy));
+}
+
+TEST_F(BootRename, TemporaryCopyThatCannotBeCreatedLeavesWininitAlone)
+{
+    std::string before = "[rename]\r\nNUL=C:\\OLD.EXE\r\n";
+    ASSERT_TRUE(WriteBytes(wininit, before));
+    ASSERT_TRUE(CreateDirectoryA(copy.c_str(), NULL));
+    ScheduleBootRename(Entry);
+    EXPECT_EQ(before, ReadBytes(wininit));
+}
+
+TEST_F(BootRename, ReadOnlyWininitKeepsItsContentAndTheCopyStaysBesideIt)
+{
+    std::string before = "[rename]\r\nNUL=C:\\OLD.EXE\r\n";
+    ASSERT_TRUE(WriteBytes(wininit, before));
+    SetFileAttributesA(wininit.c_str(), FILE_ATTRIBUTE_READONLY);
+    ScheduleBootRename("E");
+    EXPECT_EQ(before, ReadBytes(wininit));
+    EXPECT_EQ("[rename]\r\nE\r\nNUL=C:\\OLD.EXE\r\n", ReadBytes(copy));
+}
+
+// The Windows directory on a small disk of its own (see small-windows-disk.sh).
+class BootRenameFullDisk : public BootRename {
+protected:
+    void SetUp() override
+    {
+        if (!GetEnvironmentVariableA("QNTX_SMALL_WINDOWS_DISK", NULL, 0))
+            GTEST_SKIP() << "needs the Windows directory on a small tmpfs (root only)";
+        BootRename::SetUp();
+    }
+    void TearDown() override
+    {
+        if (filler != INVALID_HANDLE_VALUE)
+            CloseHandle(filler);
+        DeleteFileA(fillerPath.c_str());
+        BootRename::TearDown();
+    }
+    // Fills the disk but for spare bytes. (SetEndOfFile cannot give space back here: Wine
+    // also sets the allocation size, which fails on a full disk.)
+    void FillDisk(DWORD spare)
+    {
+        std::string sparePath = WindowsFile("qntx-spare.bin");
+        if (spare)
+            ASSERT_TRUE(WriteBytes(sparePath, std::string(spare, 's')));
+        filler = CreateFileA(fillerPath.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, filler);
+        static const char block[4096] = {};
+        DWORD done = 0, total = 0;
+        while (WriteFile(filler, block, sizeof block, &done, NULL) && done == sizeof block)
+            total += done;
+        ASSERT_GT(total, 0u);
+        ASSERT_LT(total, 1u << 20) << "the disk did not fill up";
+        DeleteFileA(sparePath.c_str());
+    }
+    void FreeDisk()
+    {
+        CloseHandle(filler);
+        filler = INVALID_HANDLE_VALUE;
+        DeleteFileA(fillerPath.c_str());
+    }
+
+    const std::string fillerPath = WindowsFile("qntx-filler.bin");
+    HANDLE filler = INVALID_HANDLE_VALUE;
+};
+
+// About 14 KB of lines, so that a copy can fail after its first 4096 bytes.
+static std::string ManyLines(const std::string& entry = "")
+{
+    std::string text = "[boot]\r\n";
+    for (int i = 0; i < 300; ++i)
+        text += "line" + std::to_string(i) + "=" + std::string(40, 'x') + "\r\n";
+    return text + "[rename]\r\n" + entry + "NUL=C:\\OLD.EXE\r\n";
+}
+
+TEST_F(BootRenameFullDisk, CopyCutShortByAFullDiskNeverReplacesWininit)
+{
+    std::string before = ManyLines();
+    ASSERT_TRUE(WriteBytes(wininit, before));
+    for (DWORD spare : { 4096u, 0u }) {
+        FillDisk(spare);
+        ScheduleBootRename(Entry);
+        EXPECT_EQ(before, ReadBytes(wininit)) << spare << " bytes free";
+        EXPECT_FALSE(Exists(copy)) << spare << " bytes free";
+        FreeDisk();
+    }
+    ScheduleBootRename("E");
+    EXPECT_EQ(ManyLines("E\r\n"), ReadBytes(wininit)) << "with room again";
+}
+
+TEST_F(BootRenameFullDisk, NewWininitThatCannotBeWrittenIsRemoved)
+{
+    FillDisk(0);
+    ScheduleBootRename(Entry);
+    EXPECT_FALSE(Exists(wininit)) << ReadBytes(wininit);
+    EXPECT_FALSE(Exists(copy));
+}
+
+} // namespace
