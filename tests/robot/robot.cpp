@@ -998,6 +998,21 @@ Picture CaptureWindow(HWND window)
     return CaptureRect(rect);
 }
 
+Picture CaptureWhenStill(HWND window)
+{
+    Picture last = window ? CaptureWindow(window) : CaptureScreen();
+    DWORD start = GetTickCount();
+    while ((int)(GetTickCount() - start) < StepTimeoutMs()) {
+        Sleep(100);
+        Picture next = window ? CaptureWindow(window) : CaptureScreen();
+        bool still = next.width == last.width && next.height == last.height && next.pixels == last.pixels;
+        last = std::move(next);
+        if (still)
+            break;
+    }
+    return last;
+}
+
 bool SaveBitmap(const Picture& picture, const std::string& path)
 {
     if (picture.width <= 0 || picture.height <= 0)
@@ -1056,7 +1071,7 @@ std::string SaveScreenshot(const std::string& name, HWND window, const char* fil
     if (g.failed)
         return "";
     std::string path = PictureFolder() + "\\" + name + ".bmp";
-    if (!SaveBitmap(window ? CaptureWindow(window) : CaptureScreen(), path)) {
+    if (!SaveBitmap(CaptureWhenStill(window), path)) {
         Fail(file, line, "cannot save the screenshot " + Quoted(path));
         return "";
     }

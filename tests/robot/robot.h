@@ -1,21 +1,24 @@
 // The test robot: drives a Windows program from another process the way a person would, for
 // end-to-end tests that run as GoogleTest programs under Wine in the program's own prefix.
 //
-//     StartProgram(WindowsPathOf(exe), "");
-//     WaitForWizard();
-//     ExpectPage("Welcome");            ExpectBack(ButtonState::Disabled);
+//     StartProgram(WindowsPathOf("/path/to/QNTXSetup.exe"), "");
+//     WaitForWizard();                  ExpectPage("Welcome");
+//     ExpectBack(ButtonState::Disabled);
 //     PressNext();                      ExpectPage("Software License Agreement");
-//     ...                               TypeInto(102, "abc def");
-//     ExpectFinishEnabled();            PressFinish();
-//     ExpectExitCode(0);
+//     ...
+//     TypeInto(102, "abc");             PressFinish();
+//     ExpectMessageBox("Warning", "The User Name must be at least 6 characters long");
+//     AnswerMessageBox(IDOK);           ExpectFocus(102);
+//     TypeInto(102, "abc def");         ExpectFinishEnabled();
+//     PressFinish();                    WaitForExit(&code);
 //
 // How it behaves
 // - Every step waits for what it needs, polling every 20 ms up to StepTimeoutMs() (15 s, or
 //   $QNTX_ROBOT_TIMEOUT_MS), so a test needs no sleeps; an expectation passes as soon as what
 //   it expects is seen.
 // - A failing step reports at the caller's file and line (ADD_FAILURE_AT) with what it saw:
-//   the value found and a dump of the program's windows and controls; a screenshot is saved
-//   when a picture folder is set. The first failure makes every later step of the test return
+//   the value found and a dump of the program's windows and controls, and a screenshot is
+//   saved in the picture folder. The first failure makes every later step of the test return
 //   false at once, so one fault gives one message, not a cascade of timeouts.
 // - Each test starts clean: the robot resets itself when a test starts and ends a program it
 //   started that is still running when the test ends.
@@ -25,7 +28,8 @@
 // - Buttons are pressed by posting BM_CLICK to the real button (a disabled or hidden button
 //   cannot be pressed, as for a person); text is typed with WM_SETTEXT, which makes an edit
 //   control notify its dialog with EN_CHANGE. Wizard buttons are posted to the sheet by its
-//   pages, so check their states with the Expect functions, which wait for the change.
+//   pages, so check their states with the Expect functions, which wait for the change. A press
+//   is asynchronous: to show that it changed nothing, wait for something it must precede.
 //
 // Pictures: $QNTX_ROBOT_PICTURES (a Unix or Windows path) names the folder for screenshots;
 // without it they go to "robot-pictures" beside the test program.
@@ -165,10 +169,13 @@ Picture CaptureScreen();
 Picture CaptureRect(const RECT& screenRect);
 // The window's rectangle on the screen, as it is seen (what overlaps it included).
 Picture CaptureWindow(HWND window);
+// Captures the window (the screen for NULL) once two captures in a row are the same, so that a
+// picture is not taken halfway through painting; the last capture when that never happens.
+Picture CaptureWhenStill(HWND window);
 bool SaveBitmap(const Picture& picture, const std::string& path);
 std::string PictureFolder();
-// Saves a screenshot of the window (the whole screen for NULL) as NAME.bmp in the picture
-// folder; returns the path written, empty on failure.
+// Saves a still screenshot of the window (the whole screen for NULL) as NAME.bmp in the
+// picture folder; returns the path written, empty on failure.
 std::string SaveScreenshot(const std::string& name, HWND window = NULL, ROBOT_AT);
 
 } // namespace robot
