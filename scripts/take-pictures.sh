@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Takes the README's pictures under Wine on a private 1024x768 Xvfb, in a throw-away copy of
+# the prefix: the background, the four wizard pages and the progress window, written as
+# docs/pictures/*.png.
+#
+#   scripts/take-pictures.sh          the wizard test host (the wizard, then the progress window)
+#   scripts/take-pictures.sh setup    QNTXSetup.exe itself; its setup data file must lie beside it
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/build.sh" >/dev/null
+source "$root/tests/wine/wine-env.sh"
+source "$root/tests/wine/xvfb.sh"
+"$root/tests/wine/boot-prefix.sh"
+
+tests="$QNTX_BUILD/win/tests/ui"
+case "${1:-host}" in
+  host)
+    export QNTX_PICTURES_PROGRAM="$tests/wizard_host.exe"
+    export QNTX_PICTURES_ARGS='setup "C:\Program Files\Corel\Graphics9\Photopnt\Scripts\Scripts" "Quintara User"'
+    ;;
+  setup)
+    export QNTX_PICTURES_PROGRAM="$QNTX_BUILD/win/bin/QNTXSetup.exe"
+    export QNTX_PICTURES_ARGS=''
+    ;;
+  *)
+    echo "usage: $0 [host|setup]" >&2
+    exit 1
+    ;;
+esac
+
+shots=$(mktemp -d "${TMPDIR:-/tmp}/qntx-pictures.XXXXXX")
+trap 'stop_private_xvfb; rm -rf "$shots"' EXIT
+export QNTX_ROBOT_PICTURES="$shots"
+start_private_xvfb
+"$root/tests/wine/fresh-prefix.sh" "$root/tests/wine/wine-exec.sh" "$tests/take_pictures.exe" --gtest_color=no
+
+out="$root/docs/pictures"
+mkdir -p "$out"
+for bmp in "$shots"/*.bmp; do
+  name=$(basename "$bmp" .bmp)
+  case "$name" in failure-*) continue ;; esac
+  # No time stamps in the files: the same screen gives the same bytes.
+  convert "$bmp" -strip -define png:exclude-chunks=date,time "$out/$name.png"
+  echo "picture: docs/pictures/$name.png"
+done
