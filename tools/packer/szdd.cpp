@@ -294,8 +294,9 @@ bool EncodeSzdd(const std::uint8_t* data, std::size_t size, Sink& out)
         return false;
 
     // The window's initial spaces stand before the data, so copies may start in them.
-    std::vector<std::uint8_t> buffer(MaxDistance, ' ');
-    buffer.insert(buffer.end(), data, data + size);
+    std::vector<std::uint8_t> buffer(MaxDistance + size, ' ');
+    if (size)
+        std::memcpy(buffer.data() + MaxDistance, data, size);
     const std::size_t start = MaxDistance;
     MatchFinder finder(buffer);
     for (std::size_t p = 0; p < start; ++p)
