@@ -27,6 +27,9 @@ const char MsgSetupComplete[] = "Setup complete.";
 const char TempFilePrefix[] = "~qtx";
 const char MsgCannotCreateTempFile[] = "Error creating temporary file";
 const char MsgCannotReadDataFile[] = "Error reading Setup Data file";
+const char MsgInvalidFileNameFormat[] = "Invalid file name in Setup Data file: \"%s\"";
+const char MsgPathTooLongFormat[] = "Destination path too long: \"%s\"";
+const char MsgCannotInstallFileFormat[] = "Unable to install file: \"%s\"";
 
 const char ProductDisplayName[] = "Quintara 2.0";
 const char ProductDisplayVersion[] = "2.0";

@@ -28,6 +28,9 @@ extern const char MsgSetupComplete[];
 extern const char TempFilePrefix[];
 extern const char MsgCannotCreateTempFile[];
 extern const char MsgCannotReadDataFile[];
+extern const char MsgInvalidFileNameFormat[];
+extern const char MsgPathTooLongFormat[];
+extern const char MsgCannotInstallFileFormat[];
 
 // Uninstall entries (shown by Add/Remove Programs)
 extern const char ProductDisplayName[];

@@ -1,0 +1,254 @@
+#include "extract_fixture.h"
+#include "app/app_state.h"
+#include "install/extract_files.h"
+#include "packer/szdd.h"
+#include "resources/resource.h"
+#include <commctrl.h>
+
+namespace {
+
+const char RecorderClass[] = "QntxProgressRecorder";
+
+LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* recording = reinterpret_cast<ProgressRecording*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    int id = GetDlgCtrlID(window);
+    if (recording && message == WM_SETTEXT && id == IDC_CURRENT_ITEM)
+        recording->labels.push_back(reinterpret_cast<const char*>(lParam));
+    if (recording && message == PBM_SETPOS && id == IDC_PROGRESS_BAR)
+        recording->positions.push_back(static_cast<int>(wParam));
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::string EnvironmentValue(const char* name)
+{
+    char value[4096];
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length && length < sizeof value ? value : "";
+}
+
+std::string Field(const std::string& text)
+{
+    std::string field = text.substr(0, 64);
+    field.resize(64, '\0');
+    return field;
+}
+
+} // namespace
+
+HWND CreateProgressRecorder(ProgressRecording* recording)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = RecorderProc;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = RecorderClass;
+    RegisterClassA(&windowClass); // fails harmlessly once registered
+    HWND window = CreateWindowA(RecorderClass, "Progress", WS_POPUP, 0, 0, 300, 100, NULL, NULL,
+                                GetModuleHandleA(NULL), NULL);
+    for (int id : { IDC_CURRENT_ITEM, IDC_PROGRESS_BAR }) {
+        HWND item = CreateWindowA(RecorderClass, "", WS_CHILD, 0, 0, 10, 10, window,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(NULL), NULL);
+        SetWindowLongPtrA(item, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(recording));
+    }
+    return window;
+}
+
+std::string RecordBytesWithLength(const std::string& name, const std::string& label, const std::string& data,
+                                  DWORD packedLength, DWORD hidden)
+{
+    std::string record = Field(name) + Field(label);
+    DWORD numbers[2] = { packedLength, hidden };
+    record.append(reinterpret_cast<const char*>(numbers), sizeof numbers);
+    return record + data;
+}
+
+std::string RecordBytes(const std::string& name, const std::string& label, const std::string& data, DWORD hidden)
+{
+    return RecordBytesWithLength(name, label, data, static_cast<DWORD>(data.size()), hidden);
+}
+
+std::string Szdd(const std::string& data)
+{
+    std::vector<std::uint8_t> bytes(data.begin(), data.end());
+    std::vector<std::uint8_t> packed = packer::EncodeSzdd(bytes);
+    return std::string(packed.begin(), packed.end());
+}
+
+std::string NoiseBytes(size_t size, unsigned seed)
+{
+    std::string bytes(size, '\0');
+    unsigned state = seed * 2654435761u + 1;
+    for (char& c : bytes) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 23);
+    }
+    return bytes;
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bytes.clear();
+    char block[65536];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, block, sizeof block, &got, NULL) != 0) && got)
+        bytes.append(block, got);
+    CloseHandle(file);
+    return ok;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD done = 0;
+    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, NULL) && done == bytes.size();
+    return CloseHandle(file) && ok;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    return !folder.empty() && folder.back() == '\\' ? folder + name : folder + "\\" + name;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (lstrcmpA(found.cFileName, ".") && lstrcmpA(found.cFileName, ".."))
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+void RemoveTree(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA(path.c_str());
+        return;
+    }
+    for (const std::string& name : FolderEntries(path))
+        RemoveTree(JoinPath(path, name));
+    RemoveDirectoryA(path.c_str());
+}
+
+void ExpectFileAt(const char* file, int line, const std::string& path, const std::string& bytes)
+{
+    std::string seen;
+    if (!ReadFileBytes(path, seen)) {
+        ADD_FAILURE_AT(file, line) << "cannot read " << path << " (error " << GetLastError() << ")";
+        return;
+    }
+    if (seen == bytes)
+        return;
+    size_t at = 0;
+    while (at < seen.size() && at < bytes.size() && seen[at] == bytes[at])
+        ++at;
+    ADD_FAILURE_AT(file, line) << path << ": " << seen.size() << " bytes, expected " << bytes.size()
+                               << "; first difference at offset " << at;
+}
+
+void ExpectNoFileAt(const char* file, int line, const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        ADD_FAILURE_AT(file, line) << path << " exists (attributes 0x" << std::hex << attributes << ")";
+}
+
+void ExtractSandbox::SetUp()
+{
+    static int counter = 0;
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    root_ = JoinPath(folder, "qntx-extract-" + std::to_string(GetCurrentProcessId()) + "-"
+                                 + std::to_string(GetTickCount()) + "-" + std::to_string(++counter));
+    target_ = JoinPath(root_, "target");
+    temp_ = JoinPath(root_, "temp");
+    dataPath_ = JoinPath(root_, "QNTXSetup.z");
+    logPath_ = JoinPath(root_, "QNTXSetup.log");
+    for (const std::string& path : { root_, target_, temp_ })
+        ASSERT_TRUE(CreateDirectoryA(path.c_str(), NULL)) << path << " error " << GetLastError();
+    savedTmp_ = EnvironmentValue("TMP");
+    savedTemp_ = EnvironmentValue("TEMP");
+    SetEnvironmentVariableA("TMP", temp_.c_str());
+    SetEnvironmentVariableA("TEMP", temp_.c_str());
+    lstrcpynA(AppState.TargetFolder, target_.c_str(), MAX_PATH);
+    window_ = CreateProgressRecorder(&progress_);
+    ASSERT_NE(window_, (HWND)NULL);
+}
+
+void ExtractSandbox::TearDown()
+{
+    DestroyWindow(window_);
+    SetEnvironmentVariableA("TMP", savedTmp_.empty() ? NULL : savedTmp_.c_str());
+    SetEnvironmentVariableA("TEMP", savedTemp_.empty() ? NULL : savedTemp_.c_str());
+    for (const std::string& path : systemFiles_)
+        RemoveTree(path);
+    RemoveTree(root_);
+}
+
+std::string ExtractSandbox::SystemName(const std::string& base)
+{
+    SystemPath(base);
+    return "@\\qx" + std::to_string(GetCurrentProcessId()) + base;
+}
+
+std::string ExtractSandbox::SystemPath(const std::string& base)
+{
+    char folder[MAX_PATH];
+    GetSystemDirectoryA(folder, sizeof folder);
+    std::string path = JoinPath(folder, "qx" + std::to_string(GetCurrentProcessId()) + base);
+    systemFiles_.push_back(path);
+    return path;
+}
+
+void ExtractSandbox::Extract(HWND progressWindow, HANDLE logOverride, bool useLogOverride)
+{
+    ASSERT_TRUE(WriteFileBytes(dataPath_, data_));
+    HANDLE dataFile = CreateFileA(dataPath_.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(dataFile, INVALID_HANDLE_VALUE) << "error " << GetLastError();
+    HANDLE logFile = useLogOverride ? logOverride
+                                    : CreateFileA(logPath_.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                                  FILE_ATTRIBUTE_NORMAL, NULL);
+    {
+        MessageBoxAnswerer answerer;
+        ExtractFiles(progressWindow, dataFile, logFile);
+        boxes_ = answerer.Stop();
+    }
+    if (!useLogOverride)
+        CloseHandle(logFile);
+    CloseHandle(dataFile);
+    log_.clear();
+    if (!useLogOverride)
+        ReadFileBytes(logPath_, log_);
+    ExpectTempFolderEmpty(__FILE__, __LINE__);
+}
+
+void ExtractSandbox::ExpectTempFolderEmpty(const char* file, int line)
+{
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    for (const std::string& name : FolderEntries(folder))
+        ADD_FAILURE_AT(file, line) << "left in the temporary folder: " << name;
+}
+
+void ExtractSandbox::ExpectErrorBoxAt(const char* file, int line, const SeenMessageBox& box, const std::string& text)
+{
+    if (box.caption != "Error" || box.text != text || box.owner != window_ || !box.errorIcon)
+        ADD_FAILURE_AT(file, line) << "message box: caption [" << box.caption << "] text [" << box.text << "] owner "
+                                   << box.owner << " (progress window " << window_ << ") error icon "
+                                   << box.errorIcon << "; expected caption [Error] text [" << text << "]";
+}

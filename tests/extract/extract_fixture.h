@@ -1,0 +1,86 @@
+// Scaffolding for the tests of ExtractFiles: a sandbox folder per test (target folder,
+// temporary folder, data file and log), a writer of data-file records, and a stand-in
+// progress window that records the labels and percentages it is given.
+#pragma once
+#include "message_boxes.h"
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+// Items 101 and 102 of a window of its own: every WM_SETTEXT and PBM_SETPOS is kept.
+struct ProgressRecording {
+    std::vector<std::string> labels;
+    std::vector<int> positions;
+};
+HWND CreateProgressRecorder(ProgressRecording* recording);
+
+// One data-file record: header fields exactly as given (a field of 64 bytes or more is
+// written without a terminator), then the data. packedLength defaults to the data's size.
+std::string RecordBytes(const std::string& name, const std::string& label, const std::string& data, DWORD hidden = 0);
+std::string RecordBytesWithLength(const std::string& name, const std::string& label, const std::string& data,
+                                  DWORD packedLength, DWORD hidden = 0);
+// Packed by the packer's own SZDD encoder.
+std::string Szdd(const std::string& data);
+// Reproducible bytes that do not pack well.
+std::string NoiseBytes(size_t size, unsigned seed);
+
+bool ReadFileBytes(const std::string& path, std::string& bytes);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+void RemoveTree(const std::string& path);
+std::vector<std::string> FolderEntries(const std::string& folder);
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// Wine reports every file with the archive attribute, so a file given the hidden attribute
+// alone reads back as hidden and archive (Windows would report hidden alone).
+const DWORD HiddenAloneAsReported = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+
+#define EXPECT_FILE(path, bytes) ExpectFileAt(__FILE__, __LINE__, (path), (bytes))
+#define EXPECT_NO_FILE(path) ExpectNoFileAt(__FILE__, __LINE__, (path))
+#define EXPECT_BOX(box, text) ExpectErrorBoxAt(__FILE__, __LINE__, (box), (text))
+void ExpectFileAt(const char* file, int line, const std::string& path, const std::string& bytes);
+void ExpectNoFileAt(const char* file, int line, const std::string& path);
+
+class ExtractSandbox : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Appends a record to the data file under construction.
+    void Add(const std::string& name, const std::string& label, const std::string& data, DWORD hidden = 0)
+    {
+        data_ += RecordBytes(name, label, data, hidden);
+    }
+    void AddRaw(const std::string& bytes) { data_ += bytes; }
+
+    // A name in the system folder that no other test uses; removed after the test.
+    std::string SystemName(const std::string& base);
+    std::string SystemPath(const std::string& base);
+    std::string TargetPath(const std::string& name) const { return JoinPath(target_, name); }
+    static std::string LogLine(const std::string& path) { return "+" + path + "\r\n"; }
+
+    // Writes the data file and runs ExtractFiles on it, answering its message boxes. The
+    // log, the boxes and what the progress window was told are kept for the checks.
+    void Extract(HWND progressWindow, HANDLE logOverride = NULL, bool useLogOverride = false);
+    void Extract() { Extract(window_); }
+
+    // The temporary folder in use (TMP) must be empty again after every run.
+    void ExpectTempFolderEmpty(const char* file, int line);
+    void ExpectErrorBoxAt(const char* file, int line, const SeenMessageBox& box, const std::string& text);
+
+    std::string root_;
+    std::string target_;
+    std::string temp_;
+    std::string dataPath_;
+    std::string logPath_;
+    std::string data_;
+    std::string log_;
+    std::vector<SeenMessageBox> boxes_;
+    ProgressRecording progress_;
+    HWND window_ = NULL;
+
+private:
+    std::string savedTmp_;
+    std::string savedTemp_;
+    std::vector<std::string> systemFiles_;
+};
