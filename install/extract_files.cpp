@@ -4,8 +4,8 @@
 #include "resources/resource.h"
 #include "support/file_io.h"
 #include "support/paths.h"
+#include "support/system_library.h"
 #include <commctrl.h>
-#include <lzexpand.h>
 #include <stdio.h>
 
 // Setup data file (QNTXSetup.z): file records one after another, with no file header, count
@@ -141,21 +141,21 @@ static int ExpandStagedFile(const char* tempName, const char* destination)
     HANDLE source = CreateFileA(tempName, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (source == INVALID_HANDLE_VALUE)
         return 0;
-    INT lzSource = LZInit((INT)(INT_PTR)source);
+    INT lzSource = LzInit((INT)(INT_PTR)source);
     if (lzSource < 0) {
         CloseHandle(source);
         return 0;
     }
-    // From here LZClose closes the source handle, whether LZInit found SZDD data or not.
+    // From here LzClose closes the source handle, whether LZInit found SZDD data or not.
     int expanded = 0;
     ClearBlockingAttributes(destination);
     HANDLE target = CreateFileA(destination, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (target != INVALID_HANDLE_VALUE) {
-        expanded = LZCopy(lzSource, (INT)(INT_PTR)target) >= 0;
+        expanded = LzCopy(lzSource, (INT)(INT_PTR)target) >= 0;
         if (!CloseHandle(target))
             expanded = 0;
     }
-    LZClose(lzSource);
+    LzClose(lzSource);
     return expanded;
 }
 

@@ -3,6 +3,7 @@
 #include "app/texts.h"
 #include "resources/resource.h"
 #include "support/paths.h"
+#include "support/system_library.h"
 #include "ui/folder_picker.h"
 #include <commctrl.h>
 
@@ -209,5 +210,5 @@ int RunSetupWizard(HWND parent)
     header.nPages = PageCount;
     header.nStartPage = 0;
     header.ppsp = (LPCPROPSHEETPAGEA)pages;
-    return (int)PropertySheetA(&header);
+    return (int)PropertySheetFromSystem(&header);
 }

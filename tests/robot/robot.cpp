@@ -467,6 +467,16 @@ bool EndProgram()
 
 std::string TextOf(HWND window)
 {
+    // A program busy installing dispatches no messages, so a sent WM_GETTEXT would wait; the
+    // text the window manager keeps is read without one. An edit control keeps its text to
+    // itself, so it alone is asked.
+    if (window && lstrcmpiA(ClassOf(window).c_str(), "Edit") != 0) {
+        WCHAR wide[4096] = L"";
+        int length = InternalGetWindowText(window, wide, 4096);
+        char text[4096] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide, length + 1, text, sizeof text, NULL, NULL);
+        return text;
+    }
     DWORD_PTR length = 0;
     if (!window || !SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0, &length))
         return "";

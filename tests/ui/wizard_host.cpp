@@ -11,6 +11,7 @@
 #include "app/app_state.h"
 #include "app/background_window.h"
 #include "resources/resource.h"
+#include "support/system_library.h"
 #include "ui/progress_window.h"
 #include "ui/setup_wizard.h"
 #include <commctrl.h>
@@ -111,7 +112,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 2;
 
     AppState.Instance = instance;
-    InitCommonControls();
+    InitCommonControlsFromSystem();
     CoInitialize(NULL);
     AppState.WizardBitmap = (HBITMAP)LoadImageA(instance, MAKEINTRESOURCEA(IDB_SIDE_IMAGE), IMAGE_BITMAP, 0, 0,
                                                 LR_CREATEDIBSECTION);

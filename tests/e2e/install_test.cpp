@@ -1,0 +1,394 @@
+// The installation as a person goes through it, each scenario in a fresh Wine prefix.
+#include "robot/robot.h"
+#include "system_state.h"
+#include <gtest/gtest.h>
+
+using namespace robot;
+
+namespace {
+
+const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quintara";
+const char ProductKey[] = "Software\\Halvorn\\Quintara\\2.0";
+const char HostKey[] = "Software\\Corel\\CorelDRAW\\9.0";
+const char OwnerKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const char DefaultTarget[] = "C:\\Program Files\\Corel\\Graphics9\\Photopnt\\Scripts\\Scripts";
+const char Medium[] = "C:\\medium";
+
+std::string MediumExe()
+{
+    return std::string(Medium) + "\\QNTXSetup.exe";
+}
+
+std::string MediumData()
+{
+    return std::string(Medium) + "\\QNTXSetup.z";
+}
+
+std::string Log()
+{
+    return WindowsDir() + "\\QNTXSetup.log";
+}
+
+std::string Uninstaller()
+{
+    return WindowsDir() + "\\QNTXSetup.exe";
+}
+
+// The distribution medium: the executable, its data file (unless told otherwise) and decoy
+// DLLs named like the DLLs it loads at run time, which must never be loaded from here.
+void PrepareMedium(const std::string& dataFile = BuildPath("QNTX_DEMO_DATA"))
+{
+    MakeFolders(Medium);
+    ASSERT_TRUE(CopyFileA(BuildPath("QNTX_SETUP_EXE").c_str(), MediumExe().c_str(), FALSE));
+    if (!dataFile.empty()) {
+        ASSERT_TRUE(CopyFileA(dataFile.c_str(), MediumData().c_str(), FALSE)) << dataFile;
+    }
+    for (const char* dll : { "comctl32.dll", "lz32.dll" })
+        ASSERT_TRUE(CopyFileA((BuildPath("QNTX_DECOYS") + "\\" + dll).c_str(),
+                              (std::string(Medium) + "\\" + dll).c_str(), FALSE));
+}
+
+void ExpectNoDecoyLoaded()
+{
+    for (const char* dll : { "comctl32.dll", "lz32.dll" })
+        EXPECT_FALSE(FileExists(std::string(Medium) + "\\" + dll + ".loaded")) << "the planted " << dll << " was loaded";
+}
+
+// The default proposal needs the host's script folder to exist: only one level is created.
+void PrepareHostFolder(const std::string& target = DefaultTarget)
+{
+    MakeFolders(target.substr(0, target.find_last_of('\\')));
+}
+
+void StartSetup()
+{
+    ASSERT_TRUE(StartProgram(MediumExe(), ""));
+}
+
+void WalkToPersonalize()
+{
+    WaitForWizard();
+    ExpectPage("Welcome");
+    PressNext();
+    ExpectPage("Software License Agreement");
+    PressNext();
+    ExpectPage("Choose Destination Location");
+    PressNext();
+    ExpectPage("Personalize Your Copy");
+}
+
+void FinishWizard(const std::string& userName)
+{
+    WalkToPersonalize();
+    TypeInto(102, userName);
+    ExpectFinishEnabled();
+    PressFinish();
+}
+
+void ExpectSetupComplete()
+{
+    ExpectMessageBox("Setup", "Setup complete.");
+    AnswerMessageBox(IDOK);
+    ExpectExitCode(0);
+}
+
+std::string ExpectedLog(const std::string& target, const std::vector<ManifestEntry>& entries)
+{
+    std::string log;
+    for (const ManifestEntry& entry : entries)
+        if (entry.name[0] != '@')
+            log += "+" + target + "\\" + entry.name + "\r\n";
+    return log;
+}
+
+std::string DestinationOf(const std::string& target, const std::string& name)
+{
+    return name[0] == '@' ? SystemDir() + "\\" + name.substr(2) : target + "\\" + name;
+}
+
+void ExpectNothingInstalled()
+{
+    EXPECT_FALSE(FileExists(Log()));
+    EXPECT_FALSE(FileExists(Uninstaller()));
+    EXPECT_FALSE(KeyExists(UninstallKey));
+    EXPECT_FALSE(KeyExists(ProductKey));
+}
+
+void ExpectRegText(const char* key, const char* name, const std::string& text)
+{
+    RegValue value = ReadValue(key, name);
+    EXPECT_TRUE(value.present) << key << " " << name;
+    EXPECT_EQ((DWORD)REG_SZ, value.type) << key << " " << name;
+    EXPECT_EQ(Text(text), value.data) << key << " " << name;
+}
+
+void ExpectEntries(const std::string& target, const std::string& owner)
+{
+    std::string command = Uninstaller() + " /r";
+    ExpectRegText(UninstallKey, "DisplayName", "Quintara 2.0");
+    ExpectRegText(UninstallKey, "UninstallPath", command);
+    ExpectRegText(UninstallKey, "UninstallString", command);
+    ExpectRegText(UninstallKey, "ModifyPath", command);
+    ExpectRegText(UninstallKey, "InstallLocation", target);
+    ExpectRegText(UninstallKey, "InstallSource", std::string(Medium) + "\\");
+    ExpectRegText(UninstallKey, "DisplayVersion", "2.0");
+    for (auto dword : { std::make_pair("VersionMajor", 2u), std::make_pair("VersionMinor", 0u) }) {
+        RegValue value = ReadValue(UninstallKey, dword.first);
+        EXPECT_EQ((DWORD)REG_DWORD, value.type) << dword.first;
+        EXPECT_EQ(Dword(dword.second), value.data) << dword.first;
+    }
+    ExpectRegText(UninstallKey, "Publisher", "Halvorn");
+    ExpectRegText(UninstallKey, "RegOwner", owner);
+    for (const char* empty : { "ProductID", "RegCompany", "HelpTelephone", "HelpLink", "URLUpdateInfo", "URLInfoAbout" })
+        ExpectRegText(UninstallKey, empty, "");
+    ExpectRegText(ProductKey, "RegOwner", owner);
+}
+
+void ExpectInstalled(const std::string& target, const std::vector<ManifestEntry>& entries)
+{
+    for (const ManifestEntry& entry : entries) {
+        std::string destination = DestinationOf(target, entry.name);
+        EXPECT_TRUE(ReadFileBytes(destination) == ReadFileBytes(entry.source))
+            << destination << " differs from " << entry.source;
+        DWORD attributes = AttributesOf(destination);
+        EXPECT_EQ(entry.hidden, attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN))
+            << destination << " attributes " << std::hex << attributes;
+    }
+}
+
+} // namespace
+
+TEST(Install, HappyPathInstallsTheDemoPayload)
+{
+    PrepareMedium();
+    PrepareHostFolder();
+    StartSetup();
+    FinishWizard("Quintara Tester");
+    ExpectSetupComplete();
+
+    std::vector<ManifestEntry> entries = ReadManifest(BuildPath("QNTX_DEMO_MANIFEST"));
+    ASSERT_GE(entries.size(), 3u);
+    ExpectInstalled(DefaultTarget, entries);
+    EXPECT_EQ(ExpectedLog(DefaultTarget, entries), ReadFileBytes(Log()));
+    EXPECT_TRUE(ReadFileBytes(Uninstaller()) == ReadFileBytes(MediumExe())) << "the uninstaller is a copy of setup";
+    ExpectEntries(DefaultTarget, "Quintara Tester");
+    ExpectNoDecoyLoaded();
+}
+
+TEST(Install, ProposesTheHostFolderAndTheRegisteredOwner)
+{
+    std::string target = "C:\\Graphics\\Photopnt\\Scripts\\Scripts";
+    SetText(HostKey, "Destination", "C:\\Graphics");
+    SetText(OwnerKey, "RegisteredOwner", "Registered Owner");
+    PrepareMedium();
+    PrepareHostFolder(target);
+    StartSetup();
+    WalkToPersonalize();
+    ExpectText(102, "Registered Owner");
+    ExpectFinishEnabled();
+    PressFinish();
+    ExpectSetupComplete();
+    ExpectRegText(UninstallKey, "InstallLocation", target);
+    ExpectRegText(UninstallKey, "RegOwner", "Registered Owner");
+    EXPECT_TRUE(FileExists(target + "\\Quintara.txt"));
+}
+
+TEST(Install, AHostFolderThatIsNotTextGivesTheDefault)
+{
+    SetDword(HostKey, "Destination", 7);
+    PrepareMedium();
+    PrepareHostFolder();
+    StartSetup();
+    FinishWizard("Quintara Tester");
+    ExpectSetupComplete();
+    ExpectRegText(UninstallKey, "InstallLocation", DefaultTarget);
+}
+
+TEST(Install, AMissingDataFileStopsBeforeTheWizard)
+{
+    PrepareMedium("");
+    StartSetup();
+    ExpectMessageBox("Setup", "Unable to open Setup Data File. Exiting...");
+    // The backdrop behind the box: blue at the top, near black at the bottom, titled for setup.
+    Picture screen = CaptureScreen();
+    ASSERT_GT(screen.height, 700);
+    EXPECT_EQ(0x0000FFu, screen.At(screen.width - 2, 1));
+    EXPECT_LE(screen.At(screen.width - 2, screen.height - 1), 0x000003u);
+    SaveScreenshot("missing-data-file");
+    AnswerMessageBox(IDOK);
+    ExpectExitCode(0);
+    ExpectNothingInstalled();
+}
+
+TEST(Install, CancelOnAnyPageAbortsAndChangesNothing)
+{
+    const char* pages[] = { "Welcome", "Software License Agreement", "Choose Destination Location",
+                            "Personalize Your Copy" };
+    PrepareMedium();
+    PrepareHostFolder();
+    for (int page = 0; page < 4; ++page) {
+        SCOPED_TRACE(pages[page]);
+        StartSetup();
+        WaitForWizard();
+        for (int i = 0; i < page; ++i)
+            PressNext();
+        ExpectPage(pages[page]);
+        PressCancel();
+        ExpectMessageBox("Setup", "Setup aborted.");
+        AnswerMessageBox(IDOK);
+        ExpectExitCode(0);
+        ExpectNothingInstalled();
+        EXPECT_FALSE(FolderExists(DefaultTarget));
+    }
+}
+
+TEST(Install, ADestinationThatCannotBeCreatedStops)
+{
+    SetText(HostKey, "Destination", "C:\\Missing\\Host");
+    PrepareMedium();
+    StartSetup();
+    FinishWizard("Quintara Tester");
+    ExpectMessageBox("Error", "Unable to create specified folder");
+    AnswerMessageBox(IDOK);
+    ExpectMessageBox("Setup", "Unable to locate target folder: \"C:\\Missing\\Host\\Photopnt\\Scripts\\Scripts\"");
+    AnswerMessageBox(IDOK);
+    ExpectExitCode(0);
+    ExpectNothingInstalled();
+}
+
+TEST(Install, ADestinationThatIsAFileStops)
+{
+    PrepareMedium();
+    PrepareHostFolder();
+    WriteFileBytes(DefaultTarget, "not a folder");
+    StartSetup();
+    FinishWizard("Quintara Tester");
+    ExpectMessageBox("Error", "Unable to create specified folder");
+    AnswerMessageBox(IDOK);
+    ExpectMessageBox("Setup", std::string("Unable to locate target folder: \"") + DefaultTarget + "\"");
+    AnswerMessageBox(IDOK);
+    ExpectExitCode(0);
+    ExpectNothingInstalled();
+    EXPECT_EQ("not a folder", ReadFileBytes(DefaultTarget));
+}
+
+TEST(Install, ALogHeldOpenAsksAndNoStopsSilently)
+{
+    PrepareMedium();
+    PrepareHostFolder();
+    WriteFileBytes(Log(), "held");
+    HANDLE held = CreateFileA(Log().c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    StartSetup();
+    FinishWizard("Quintara Tester");
+    ExpectMessageBox("Setup", "Unable to create Setup Log File. If you continue now, you may not be able to "
+                              "uninstall Quintara later.\rDo you want to continue?");
+    AnswerMessageBox(IDNO);
+    ExpectExitCode(0);
+    CloseHandle(held);
+    EXPECT_EQ("held", ReadFileBytes(Log()));
+    EXPECT_FALSE(FileExists(std::string(DefaultTarget) + "\\Quintara.txt"));
+    EXPECT_FALSE(KeyExists(UninstallKey));
+}
+
+TEST(Install, ALogHeldOpenAndYesInstallsWithoutALog)
+{
+    PrepareMedium();
+    PrepareHostFolder();
+    WriteFileBytes(Log(), "held");
+    HANDLE held = CreateFileA(Log().c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    StartSetup();
+    FinishWizard("Quintara Tester");
+    WaitForMessageBox("Setup");
+    AnswerMessageBox(IDYES);
+    ExpectSetupComplete();
+    CloseHandle(held);
+    EXPECT_EQ("held", ReadFileBytes(Log()));
+    ExpectInstalled(DefaultTarget, ReadManifest(BuildPath("QNTX_DEMO_MANIFEST")));
+    ExpectEntries(DefaultTarget, "Quintara Tester");
+    EXPECT_TRUE(FileExists(Uninstaller()));
+}
+
+TEST(Install, ADamagedDataFileInstallsTheRecordsBeforeTheDamage)
+{
+    std::vector<Record> records = ReadRecords(BuildPath("QNTX_DEMO_DATA"));
+    ASSERT_GE(records.size(), 3u);
+    std::string damaged = RecordBytes(records[0]) + RecordBytes(records[1]);
+    std::string third = RecordBytes(records[2]);
+    damaged += third.substr(0, 136 + records[2].packed.size() / 2);
+    std::string dataFile = "C:\\damaged.z";
+    WriteFileBytes(dataFile, damaged);
+    PrepareMedium(dataFile);
+    PrepareHostFolder();
+    StartSetup();
+    FinishWizard("Quintara Tester");
+    ExpectMessageBox("Error", "Error reading Setup Data file");
+    AnswerMessageBox(IDOK);
+    ExpectSetupComplete();
+
+    std::string log;
+    for (int i = 0; i < 2; ++i) {
+        std::string destination = std::string(DefaultTarget) + "\\" + records[i].name;
+        EXPECT_TRUE(FileExists(destination)) << destination;
+        log += "+" + destination + "\r\n";
+    }
+    EXPECT_FALSE(FileExists(std::string(DefaultTarget) + "\\" + records[2].name));
+    EXPECT_EQ(log, ReadFileBytes(Log()));
+    ExpectEntries(DefaultTarget, "Quintara Tester");
+}
+
+TEST(Install, RunningSetupTwiceReplacesLogUninstallerAndValues)
+{
+    PrepareMedium();
+    PrepareHostFolder();
+    StartSetup();
+    FinishWizard("First Owner");
+    ExpectSetupComplete();
+    WriteFileBytes(Uninstaller(), "stale uninstaller");
+
+    // The second run installs only the first two records.
+    std::vector<Record> records = ReadRecords(BuildPath("QNTX_DEMO_DATA"));
+    std::string smaller = "C:\\smaller.z";
+    WriteFileBytes(smaller, RecordBytes(records[0]) + RecordBytes(records[1]));
+    ASSERT_TRUE(CopyFileA(smaller.c_str(), MediumData().c_str(), FALSE));
+    StartSetup();
+    FinishWizard("Second Owner");
+    ExpectSetupComplete();
+
+    std::string target = DefaultTarget;
+    EXPECT_EQ("+" + target + "\\" + records[0].name + "\r\n+" + target + "\\" + records[1].name + "\r\n",
+              ReadFileBytes(Log()));
+    EXPECT_TRUE(ReadFileBytes(Uninstaller()) == ReadFileBytes(MediumExe()));
+    ExpectEntries(DefaultTarget, "Second Owner");
+}
+
+TEST(Install, CancelInTheProgressWindowChangesNothing)
+{
+    // Enough records that the progress window stays up while the robot reaches for Cancel.
+    std::string data;
+    const int count = 600;
+    for (int i = 0; i < count; ++i) {
+        Record record;
+        char name[32];
+        wsprintfA(name, "file%03d.txt", i);
+        record.name = name;
+        record.label = std::string("Item ") + name;
+        record.packed = std::string(2000, (char)('a' + i % 26));
+        data += RecordBytes(record);
+    }
+    std::string dataFile = "C:\\many.z";
+    WriteFileBytes(dataFile, data);
+    PrepareMedium(dataFile);
+    PrepareHostFolder();
+    StartSetup();
+    FinishWizard("Quintara Tester");
+    WaitForWindow("Installing Quintara...");
+    Click(IDCANCEL);
+    ExpectSetupComplete();
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        wsprintfA(name, "\\file%03d.txt", i);
+        ASSERT_EQ(std::string(2000, (char)('a' + i % 26)), ReadFileBytes(DefaultTarget + std::string(name))) << name;
+    }
+}
