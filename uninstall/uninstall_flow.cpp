@@ -7,8 +7,14 @@
 #include "support/registry.h"
 #include "uninstall/boot_rename.h"
 
-// The setup log is read with lines of at most LogLineSize - 1 characters (format beside the
-// writer, in the extraction code): '+' lines name files, '#' lines folders.
+// The setup log "QNTXSetup.log": setup writes it in the Windows directory, the uninstaller
+// reads it beside itself (as the copy in the Windows directory, the same file).
+//   - 8-bit text lines, written with CR LF; CR, LF or the end of the file also end a line.
+//   - "+" and a full path: an installed file, deleted in the first pass.
+//   - "#" and a full path: a folder, removed if empty in the second pass (setup writes none).
+//   - any other line, the empty line included, is ignored; paths are taken literally.
+//   - no header, no count, no trailer; lines stand in installation order, duplicates allowed.
+// Lines are read with at most LogLineSize - 1 characters; the rest of a longer line is dropped.
 enum { LogLineSize = 460 };
 
 // Carries out every line of the log that starts with marker, from the first line to the last.

@@ -168,8 +168,9 @@ protected:
     void FillDisk(DWORD spare)
     {
         std::string sparePath = WindowsFile("qntx-spare.bin");
-        if (spare)
+        if (spare) {
             ASSERT_TRUE(WriteBytes(sparePath, std::string(spare, 's')));
+        }
         filler = CreateFileA(fillerPath.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
         ASSERT_NE(INVALID_HANDLE_VALUE, filler);
         static const char block[4096] = {};

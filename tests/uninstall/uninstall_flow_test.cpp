@@ -51,10 +51,8 @@ protected:
     {
         for (const char* name : names) {
             std::string path = dir / name;
-            if (path.back() == '\\')
-                ASSERT_TRUE(CreateDirectoryA(path.c_str(), NULL)) << path;
-            else
-                ASSERT_TRUE(WriteBytes(path, name)) << path;
+            bool made = path.back() == '\\' ? CreateDirectoryA(path.c_str(), NULL) != 0 : WriteBytes(path, name);
+            ASSERT_TRUE(made) << path;
         }
     }
     int Replay(const std::string& logText, HWND owner = NULL)
