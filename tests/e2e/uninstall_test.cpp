@@ -1,0 +1,185 @@
+// The uninstallation as a person goes through it, after a real installation, each scenario
+// in a fresh Wine prefix.
+#include "install_steps.h"
+#include "robot/robot.h"
+#include "system_state.h"
+#include <gtest/gtest.h>
+#include <algorithm>
+
+using namespace robot;
+
+namespace {
+
+const char NotInstalled[] = "Unable to locate Quintara installation.\rQuintara was not installed on your system or "
+                            "the installation is damaged.\rUninstall will not continue...";
+const char Confirm[] = "This will uninstall Quintara from your system.\rDo you want to continue with Uninstall?";
+
+std::string MissingLog(const std::string& log)
+{
+    return "Unable to open setup log file ('" + log + "').\rQuintara Uninstaller can't remove files from your "
+           "system without the log file.\rDo you wish the Uninstaller to clear the registry entries only?";
+}
+
+std::string Wininit()
+{
+    return WindowsDir() + "\\Wininit.ini";
+}
+
+// Runs a program of the prefix, as a shell would, waiting for it when asked to.
+void Run(const std::string& commandLine, bool wait)
+{
+    STARTUPINFOA startup = { sizeof startup };
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+        ADD_FAILURE() << "cannot run " << commandLine;
+        return;
+    }
+    if (wait)
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 120000)) << commandLine;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+// The rightmost column of white title pixels on the backdrop.
+int TitleRightEdge()
+{
+    Picture screen = CaptureScreen();
+    int right = 0;
+    for (int y = 35; y < 80 && y < screen.height; ++y)
+        for (int x = 35; x < screen.width / 2; ++x)
+            if (screen.At(x, y) == 0xFFFFFF && x > right)
+                right = x;
+    return right;
+}
+
+void ExpectDemoStillInstalled()
+{
+    EXPECT_TRUE(FileExists(std::string(DefaultTarget) + "\\Quintara.txt"));
+    EXPECT_TRUE(FileExists(Log()));
+    EXPECT_TRUE(KeyExists(UninstallKey));
+    EXPECT_FALSE(FileExists(Wininit()));
+}
+
+} // namespace
+
+TEST(Uninstall, FullCycleThroughAddRemoveProgramsAndARestart)
+{
+    InstallDemo();
+    std::vector<ManifestEntry> entries = ReadManifest(BuildPath("QNTX_DEMO_MANIFEST"));
+    EndProgram();
+
+    // Add/Remove Programs runs the registered "UninstallString"; the robot, having started
+    // no program itself, finds the uninstaller's windows wherever they are.
+    Run("uninstaller.exe --remove Quintara", false);
+    HWND background = WaitForWindow("Quintara Setup", "QTXSetupClass");
+    ExpectMessageBox("Uninstall", Confirm);
+    AnswerMessageBox(IDYES);
+    ExpectMessageBox("Uninstall", "Uninstall complete.");
+    AnswerMessageBox(IDOK);
+    WaitUntilGone(background);
+
+    for (const ManifestEntry& entry : entries) {
+        std::string destination = DestinationOf(DefaultTarget, entry.name);
+        EXPECT_EQ(entry.name[0] == '@', FileExists(destination)) << destination;
+    }
+    EXPECT_TRUE(FolderExists(DefaultTarget)) << "no folder line names the target folder";
+    EXPECT_FALSE(FileExists(Log()));
+    EXPECT_FALSE(KeyExists(UninstallKey));
+    ExpectRegText(ProductKey, "RegOwner", "Quintara Tester");
+    EXPECT_TRUE(FileExists(Uninstaller())) << "a running program cannot delete itself";
+    char shortPath[MAX_PATH] = "";
+    GetShortPathNameA(Uninstaller().c_str(), shortPath, sizeof shortPath);
+    EXPECT_EQ("[rename]\r\nNUL=" + std::string(shortPath) + "\r\n", ReadFileBytes(Wininit()));
+
+    // Restarting Wine's session carries out Wininit.ini, as Windows did at its next start.
+    Run("wineboot.exe -r", true);
+    EXPECT_FALSE(FileExists(Uninstaller()));
+}
+
+TEST(Uninstall, NeverInstalledSaysSoAndChangesNothing)
+{
+    PrepareMedium();
+    ASSERT_TRUE(StartProgram(MediumExe(), "/r"));
+    HWND background = WaitForWindow("Quintara Setup", "QTXSetupClass");
+    ExpectMessageBox("Uninstall", NotInstalled);
+    EXPECT_GT(TitleRightEdge(), 300) << "the backdrop reads \"Quintara Uninstall\"";
+    EXPECT_EQ("Quintara Setup", TextOf(background)) << "the window's own title is the same in both modes";
+    SaveScreenshot("uninstall-not-installed");
+    AnswerMessageBox(IDOK);
+    ExpectExitCode(0);
+    EXPECT_FALSE(FileExists(Wininit()));
+}
+
+TEST(Uninstall, AnsweringNoChangesNothing)
+{
+    InstallDemo();
+    ASSERT_TRUE(StartProgram(Uninstaller(), "/r"));
+    ExpectMessageBox("Uninstall", Confirm);
+    AnswerMessageBox(IDNO);
+    ExpectExitCode(0);
+    ExpectDemoStillInstalled();
+}
+
+TEST(Uninstall, AMissingLogClearsTheEntryOnlyOnYes)
+{
+    InstallDemo();
+    ASSERT_TRUE(DeleteFileA(Log().c_str()));
+
+    ASSERT_TRUE(StartProgram(Uninstaller(), "/r"));
+    ExpectMessageBox("Uninstall", Confirm);
+    AnswerMessageBox(IDYES);
+    ExpectMessageBox("Uninstall", MissingLog(Log()));
+    AnswerMessageBox(IDNO);
+    ExpectMessageBox("Uninstall", "There were errors during uninstall.");
+    AnswerMessageBox(IDOK);
+    ExpectExitCode(0);
+    EXPECT_TRUE(KeyExists(UninstallKey));
+
+    ASSERT_TRUE(StartProgram(Uninstaller(), "/r"));
+    ExpectMessageBox("Uninstall", Confirm);
+    AnswerMessageBox(IDYES);
+    ExpectMessageBox("Uninstall", MissingLog(Log()));
+    AnswerMessageBox(IDYES);
+    ExpectMessageBox("Uninstall", "Uninstall complete.");
+    AnswerMessageBox(IDOK);
+    ExpectExitCode(0);
+    EXPECT_FALSE(KeyExists(UninstallKey));
+    EXPECT_TRUE(FileExists(std::string(DefaultTarget) + "\\Quintara.txt")) << "without a log no file is removed";
+    EXPECT_FALSE(FileExists(Wininit())) << "and the uninstaller is not scheduled for deletion";
+}
+
+TEST(Uninstall, RunFromTheDistributionFolderFindsNoLogThere)
+{
+    InstallDemo();
+    ASSERT_TRUE(StartProgram(MediumExe(), "/r"));
+    ExpectMessageBox("Uninstall", Confirm);
+    AnswerMessageBox(IDYES);
+    ExpectMessageBox("Uninstall", MissingLog(std::string(Medium) + "\\QNTXSetup.log"));
+    AnswerMessageBox(IDYES);
+    ExpectMessageBox("Uninstall", "Uninstall complete.");
+    AnswerMessageBox(IDOK);
+    ExpectExitCode(0);
+    EXPECT_FALSE(KeyExists(UninstallKey));
+    EXPECT_TRUE(FileExists(std::string(DefaultTarget) + "\\Quintara.txt"));
+    EXPECT_TRUE(FileExists(Log())) << "the log in the Windows directory stays";
+}
+
+TEST(Uninstall, UninstallingTwiceBeforeARestartFindsNothingInstalled)
+{
+    InstallDemo();
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(StartProgram(Uninstaller(), "/r"));
+        if (run == 0) {
+            ExpectMessageBox("Uninstall", Confirm);
+            AnswerMessageBox(IDYES);
+            ExpectMessageBox("Uninstall", "Uninstall complete.");
+        } else {
+            ExpectMessageBox("Uninstall", NotInstalled);
+        }
+        AnswerMessageBox(IDOK);
+        ExpectExitCode(0);
+    }
+    std::string wininit = ReadFileBytes(Wininit());
+    EXPECT_EQ(1, (int)std::count(wininit.begin(), wininit.end(), '=')) << "one entry only: " << wininit;
+}
