@@ -33,7 +33,7 @@ void PutLittleEndian32(std::uint8_t* out, std::uint32_t value)
 // Collects items into flag groups and hands them to the sink in large blocks.
 class ItemWriter {
 public:
-    explicit ItemWriter(Sink& sink) : sink_(sink) { pending_.reserve(OutputBlock + 17); }
+    explicit ItemWriter(Sink& sink) : sink_(sink) {}
 
     void Literal(std::uint8_t byte)
     {
@@ -90,10 +90,12 @@ private:
 };
 
 // Longest earlier match for each position, by hash chains over the last 4096 positions.
+// The hash table grows with the input, so small inputs cost little to set up.
 class MatchFinder {
 public:
     explicit MatchFinder(const std::vector<std::uint8_t>& buffer)
-        : buffer_(buffer), head_(1 << 16, -1), previous_(SzddWindowSize, -1)
+        : buffer_(buffer), hashBits_(HashBits(buffer.size())), head_(std::size_t(1) << hashBits_, None),
+          previous_(SzddWindowSize, None)
     {
     }
 
@@ -103,7 +105,7 @@ public:
             return;
         unsigned h = Hash(position);
         previous_[position & WindowMask] = head_[h];
-        head_[h] = static_cast<std::int64_t>(position);
+        head_[h] = static_cast<std::uint32_t>(position);
     }
 
     // Length (0 when under MinMatch) and source of the longest match at position, at most
@@ -115,34 +117,47 @@ public:
         const std::uint8_t* here = buffer_.data() + position;
         unsigned best = MinMatch - 1;
         unsigned chain = 0;
-        for (std::int64_t candidate = head_[Hash(position)];
-             candidate >= 0 && position - static_cast<std::size_t>(candidate) <= MaxDistance && chain < MaxChain;
-             candidate = previous_[static_cast<std::size_t>(candidate) & WindowMask], ++chain) {
+        for (std::uint32_t candidate = head_[Hash(position)];
+             candidate != None && position - candidate <= MaxDistance && chain < MaxChain;
+             candidate = previous_[candidate & WindowMask], ++chain) {
             const std::uint8_t* there = buffer_.data() + candidate;
-            if (there[best] != here[best])
-                continue;
-            unsigned length = 0;
-            while (length < limit && there[length] == here[length])
-                ++length;
-            if (length > best) {
-                best = length;
-                source = static_cast<std::size_t>(candidate);
-                if (best == limit)
-                    break;
+            if (there[best] == here[best]) {
+                unsigned length = 0;
+                while (length < limit && there[length] == here[length])
+                    ++length;
+                if (length > best) {
+                    best = length;
+                    source = candidate;
+                    if (best == limit)
+                        break;
+                }
             }
         }
         return best >= MinMatch ? best : 0;
     }
 
 private:
+    static constexpr std::uint32_t None = 0xFFFFFFFF;
+
+    static unsigned HashBits(std::size_t size)
+    {
+        unsigned bits = 10;
+        while (bits < 16 && (std::size_t(1) << bits) < size)
+            ++bits;
+        return bits;
+    }
+
     unsigned Hash(std::size_t p) const
     {
-        return ((buffer_[p] << 8) ^ (buffer_[p + 1] << 4) ^ buffer_[p + 2]) & 0xFFFF;
+        std::uint32_t key = (static_cast<std::uint32_t>(buffer_[p]) << 16) | (static_cast<std::uint32_t>(buffer_[p + 1]) << 8)
+            | buffer_[p + 2];
+        return (key * 2654435761u) >> (32 - hashBits_);
     }
 
     const std::vector<std::uint8_t>& buffer_;
-    std::vector<std::int64_t> head_;
-    std::vector<std::int64_t> previous_;
+    unsigned hashBits_;
+    std::vector<std::uint32_t> head_;
+    std::vector<std::uint32_t> previous_;
 };
 
 // Reads a Source through a buffer, one byte at a time.
@@ -283,7 +298,8 @@ bool HasSzddMagic(const std::uint8_t* data, std::size_t size)
 
 bool EncodeSzdd(const std::uint8_t* data, std::size_t size, Sink& out)
 {
-    if (size > std::numeric_limits<std::uint32_t>::max())
+    // The header counts in 32 bits; positions, spaces included, must stay below 2^32 - 1.
+    if (size > std::numeric_limits<std::uint32_t>::max() - MaxMatch - 1)
         return false;
     std::uint8_t header[SzddHeaderSize];
     std::memcpy(header, SzddMagic, sizeof SzddMagic);
@@ -293,20 +309,22 @@ bool EncodeSzdd(const std::uint8_t* data, std::size_t size, Sink& out)
     if (!out.Write(header, sizeof header))
         return false;
 
-    // The window's initial spaces stand before the data, so copies may start in them.
-    std::vector<std::uint8_t> buffer(MaxDistance + size, ' ');
+    // The window's initial spaces stand before the data, so copies may start in them. A copy
+    // from 18 or more spaces back matches like any deeper one, so 18 of them stand for all.
+    std::vector<std::uint8_t> buffer(MaxMatch + size, ' ');
     if (size)
-        std::memcpy(buffer.data() + MaxDistance, data, size);
-    const std::size_t start = MaxDistance;
+        std::memcpy(buffer.data() + MaxMatch, data, size);
+    const std::size_t start = MaxMatch;
     MatchFinder finder(buffer);
     for (std::size_t p = 0; p < start; ++p)
         finder.Insert(p);
 
     ItemWriter writer(out);
-    std::vector<std::uint8_t> length(BlockSize);
-    std::vector<std::uint32_t> source(BlockSize);
-    std::vector<std::uint32_t> cost(BlockSize + 1);
-    std::vector<std::uint8_t> choice(BlockSize);
+    const std::size_t blockSize = std::min(BlockSize, size);
+    std::vector<std::uint8_t> length(blockSize);
+    std::vector<std::uint32_t> source(blockSize);
+    std::vector<std::uint32_t> cost(blockSize + 1);
+    std::vector<std::uint8_t> choice(blockSize);
     for (std::size_t blockStart = start; blockStart < buffer.size() && writer.ok(); blockStart += BlockSize) {
         std::size_t blockEnd = std::min(buffer.size(), blockStart + BlockSize);
         std::size_t count = blockEnd - blockStart;
