@@ -26,9 +26,10 @@ std::string Wininit()
 }
 
 // Runs a program of the prefix, as a shell would, waiting for it when asked to.
-void Run(const std::string& commandLine, bool wait)
+void RunCommand(const std::string& commandLine, bool wait)
 {
-    STARTUPINFOA startup = { sizeof startup };
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     std::string line = commandLine;
     if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
@@ -71,7 +72,7 @@ TEST(Uninstall, FullCycleThroughAddRemoveProgramsAndARestart)
 
     // Add/Remove Programs runs the registered "UninstallString"; the robot, having started
     // no program itself, finds the uninstaller's windows wherever they are.
-    Run("uninstaller.exe --remove Quintara", false);
+    RunCommand("uninstaller.exe --remove Quintara", false);
     HWND background = WaitForWindow("Quintara Setup", "QTXSetupClass");
     ExpectMessageBox("Uninstall", Confirm);
     AnswerMessageBox(IDYES);
@@ -93,7 +94,7 @@ TEST(Uninstall, FullCycleThroughAddRemoveProgramsAndARestart)
     EXPECT_EQ("[rename]\r\nNUL=" + std::string(shortPath) + "\r\n", ReadFileBytes(Wininit()));
 
     // Restarting Wine's session carries out Wininit.ini, as Windows did at its next start.
-    Run("wineboot.exe -r", true);
+    RunCommand("wineboot.exe -r", true);
     EXPECT_FALSE(FileExists(Uninstaller()));
 }
 
