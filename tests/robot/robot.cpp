@@ -884,8 +884,7 @@ std::string PickerSelection()
 
 std::string PickerStatusText()
 {
-    // The status line is the static that follows the title static; find it by elimination:
-    // the last static child that is not the title.
+    // The picker's second static control, below the title static (id 0x3743 in Wine's picker).
     std::string status;
     if (!g.picker)
         return status;
