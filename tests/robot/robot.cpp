@@ -255,7 +255,7 @@ void DescribeTree(HWND tree, HTREEITEM parent, int depth, std::string& out)
     for (HTREEITEM item : TreeChildren(tree, parent)) {
         out += std::string(2 * depth + 4, ' ') + Quoted(TreeItemText(tree, item)) + (item == caret ? "  <- selected" : "") +
                "\n";
-        if (depth < 6)
+        if (depth < 12)
             DescribeTree(tree, item, depth + 1, out);
     }
 }
@@ -851,6 +851,22 @@ bool WaitForWizardClosed(const char* file, int line)
 
 // ---- folder picker
 
+void SettleFoldersForPicker(const std::string& path)
+{
+    size_t end = 2;
+    do {
+        end = path.find('\\', end + 1);
+        std::string folder = path.substr(0, end);
+        WIN32_FIND_DATAA entry;
+        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+        if (search != INVALID_HANDLE_VALUE) {
+            while (FindNextFileA(search, &entry))
+                ;
+            FindClose(search);
+        }
+    } while (end != std::string::npos);
+}
+
 HWND WaitForFolderPicker(const char* file, int line)
 {
     if (g.failed)
@@ -878,8 +894,7 @@ std::string PickerSelection()
 
 std::string PickerStatusText()
 {
-    // The status line is the static that follows the title static; find it by elimination:
-    // the last static child that is not the title.
+    // The picker's second static control, below the title static (id 0x3743 in Wine's picker).
     std::string status;
     if (!g.picker)
         return status;

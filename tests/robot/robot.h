@@ -150,6 +150,11 @@ bool ExpectFinishDisabled(ROBOT_AT);
 bool WaitForWizardClosed(ROBOT_AT);
 
 // ---- the shell's folder picker (SHBrowseForFolder)
+// Wine's picker fails to open on a folder (BFFM_SETSELECTION) when a folder on the way has
+// changed since it was last read: the picker's own reading then moves that folder's access
+// time, which its tree items carry. Reading every folder along `path` first avoids that; call
+// it before starting a program that opens the picker on a freshly made folder.
+void SettleFoldersForPicker(const std::string& path);
 HWND WaitForFolderPicker(ROBOT_AT);
 std::string PickerSelection();             // text of the highlighted tree item
 std::string PickerStatusText();

@@ -62,6 +62,7 @@ std::string HostTest::MakeFolder(const std::string& name)
 
 bool HostTest::StartWizard(const std::string& targetFolder, const std::string& userName)
 {
+    SettleFoldersForPicker(targetFolder);
     std::string arguments = "wizard " + QuoteArgument(resultFile) + " " + QuoteArgument(targetFolder) + " " +
                             QuoteArgument(userName);
     return StartProgram(HostPath(), arguments) && WaitForWizard() && ExpectPage(WelcomeTitle);
