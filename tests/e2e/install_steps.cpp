@@ -162,3 +162,15 @@ void InstallDemo(const std::string& userName)
     FinishWizard(userName);
     ExpectSetupComplete();
 }
+
+// The rightmost column of white title pixels on the backdrop, once it has been painted.
+int BackdropTitleRightEdge()
+{
+    Picture screen = CaptureWhenStill(NULL);
+    int right = 0;
+    for (int y = 35; y < 80 && y < screen.height; ++y)
+        for (int x = 35; x < screen.width / 2; ++x)
+            if (screen.At(x, y) == 0xFFFFFF && x > right)
+                right = x;
+    return right;
+}

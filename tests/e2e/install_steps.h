@@ -34,4 +34,6 @@ std::string DestinationOf(const std::string& target, const std::string& name);
 void ExpectNothingInstalled();
 void ExpectRegText(const char* key, const char* name, const std::string& text);
 void ExpectEntries(const std::string& target, const std::string& owner);
+// The rightmost column of the backdrop's white title, once the backdrop has been painted.
+int BackdropTitleRightEdge();
 void ExpectInstalled(const std::string& target, const std::vector<ManifestEntry>& entries);

@@ -59,7 +59,10 @@ TEST(Install, AMissingDataFileStopsBeforeTheWizard)
     StartSetup();
     ExpectMessageBox("Setup", "Unable to open Setup Data File. Exiting...");
     // The backdrop behind the box: blue at the top, near black at the bottom, titled for setup.
-    Picture screen = CaptureScreen();
+    int titleRight = BackdropTitleRightEdge();
+    EXPECT_GT(titleRight, 150) << "\"Quintara Setup\" is drawn";
+    EXPECT_LT(titleRight, 300) << "and not the longer \"Quintara Uninstall\"";
+    Picture screen = CaptureWhenStill(NULL);
     ASSERT_GT(screen.height, 700);
     EXPECT_EQ(0x0000FFu, screen.At(screen.width - 2, 1));
     EXPECT_LE(screen.At(screen.width - 2, screen.height - 1), 0x000003u);

@@ -36,22 +36,11 @@ void RunCommand(const std::string& commandLine, bool wait)
         ADD_FAILURE() << "cannot run " << commandLine;
         return;
     }
-    if (wait)
+    if (wait) {
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 120000)) << commandLine;
+    }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-}
-
-// The rightmost column of white title pixels on the backdrop.
-int TitleRightEdge()
-{
-    Picture screen = CaptureScreen();
-    int right = 0;
-    for (int y = 35; y < 80 && y < screen.height; ++y)
-        for (int x = 35; x < screen.width / 2; ++x)
-            if (screen.At(x, y) == 0xFFFFFF && x > right)
-                right = x;
-    return right;
 }
 
 void ExpectDemoStillInstalled()
@@ -104,7 +93,7 @@ TEST(Uninstall, NeverInstalledSaysSoAndChangesNothing)
     ASSERT_TRUE(StartProgram(MediumExe(), "/r"));
     HWND background = WaitForWindow("Quintara Setup", "QTXSetupClass");
     ExpectMessageBox("Uninstall", NotInstalled);
-    EXPECT_GT(TitleRightEdge(), 300) << "the backdrop reads \"Quintara Uninstall\"";
+    EXPECT_GT(BackdropTitleRightEdge(), 300) << "the backdrop reads \"Quintara Uninstall\"";
     EXPECT_EQ("Quintara Setup", TextOf(background)) << "the window's own title is the same in both modes";
     SaveScreenshot("uninstall-not-installed");
     AnswerMessageBox(IDOK);
