@@ -32,18 +32,6 @@ void ParseInstallMode()
     AppState.InstallMode = InstallModeFromCommandLine(GetCommandLineA());
 }
 
-static void RegisterBackgroundClass(HINSTANCE instance)
-{
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = BackgroundWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SETUP));
-    windowClass.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
-    windowClass.lpszClassName = BackgroundClassName;
-    RegisterClassA(&windowClass);
-}
-
 int RunApplication(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     AppState.Instance = instance;

@@ -1,5 +1,6 @@
 #include "app/background_window.h"
 #include "app/app_state.h"
+#include "resources/resource.h"
 
 const char BackgroundClassName[] = "QTXSetupClass";
 const char BackgroundWindowTitle[] = "Quintara Setup";
@@ -60,4 +61,16 @@ LRESULT CALLBACK BackgroundWindowProc(HWND window, UINT message, WPARAM wParam, 
         return 1;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RegisterBackgroundClass(HINSTANCE instance)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = BackgroundWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SETUP));
+    windowClass.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    windowClass.lpszClassName = BackgroundClassName;
+    RegisterClassA(&windowClass);
 }

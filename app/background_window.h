@@ -5,6 +5,9 @@
 extern const char BackgroundClassName[];
 extern const char BackgroundWindowTitle[];
 
+// Registers "QTXSetupClass" with BackgroundWindowProc; the result is not examined.
+void RegisterBackgroundClass(HINSTANCE instance);
+
 LRESULT CALLBACK BackgroundWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Top row of gradient band `band` (0..255) in a client area starting at `top`, `height` rows

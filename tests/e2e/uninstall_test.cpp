@@ -94,6 +94,9 @@ TEST(Uninstall, NeverInstalledSaysSoAndChangesNothing)
     HWND background = WaitForWindow("Quintara Setup", "QTXSetupClass");
     ExpectMessageBox("Uninstall", NotInstalled);
     EXPECT_GT(BackdropTitleRightEdge(), 300) << "the backdrop reads \"Quintara Uninstall\"";
+    Picture screen = CaptureWhenStill(NULL);
+    EXPECT_EQ(0x0000FFu, screen.At(screen.width - 2, 1)) << "blue at the top";
+    EXPECT_LE(screen.At(screen.width - 2, screen.height - 1), 0x000003u) << "near black at the bottom";
     EXPECT_EQ("Quintara Setup", TextOf(background)) << "the window's own title is the same in both modes";
     SaveScreenshot("uninstall-not-installed");
     AnswerMessageBox(IDOK);

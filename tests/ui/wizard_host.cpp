@@ -25,14 +25,7 @@ static const UINT HostLifetimeMs = 300000;
 
 static HWND CreateBackground(HINSTANCE instance)
 {
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = BackgroundWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SETUP));
-    windowClass.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
-    windowClass.lpszClassName = BackgroundClassName;
-    RegisterClassA(&windowClass);
+    RegisterBackgroundClass(instance);
     return CreateWindowExA(0, BackgroundClassName, BackgroundWindowTitle, WS_POPUP | WS_VISIBLE, 0, 0,
                            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), NULL, NULL, instance,
                            NULL);
