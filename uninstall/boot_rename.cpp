@@ -109,3 +109,14 @@ void ScheduleBootRename(const char* entry)
     DeleteFileA(wininitPath);
     MoveFileA(copyPath, wininitPath);
 }
+
+void ScheduleNtBootDelete(const char* path)
+{
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    // Only the platform id is used: the manifest's supportedOS entries keep the version true,
+    // and the id is the same on every NT release.
+    if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT)
+        MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+}

@@ -62,9 +62,13 @@ int ReplaySetupLog(HWND owner)
     DeleteFileA(AppState.TargetFolder);
 
     // The running uninstaller cannot delete itself: Windows does it at the next start.
-    DWORD length = GetModuleFileNameA(AppState.Instance, text, sizeof text);
-    if (length > 0 && length < sizeof text && MakeSelfDeleteEntry(text, text))
-        ScheduleBootRename(text);
+    char own[MAX_PATH];
+    DWORD length = GetModuleFileNameA(AppState.Instance, own, sizeof own);
+    if (length > 0 && length < sizeof own) {
+        if (MakeSelfDeleteEntry(text, own))
+            ScheduleBootRename(text);
+        ScheduleNtBootDelete(own);
+    }
     return 1;
 }
 

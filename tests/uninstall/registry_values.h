@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 using RegData = std::pair<DWORD, std::string>; // type, raw data bytes
 using RegValues = std::map<std::string, RegData>;
@@ -44,6 +45,55 @@ inline bool KeyExists(HKEY root, const std::string& path)
         return false;
     RegCloseKey(key);
     return true;
+}
+
+// The system's own list of deletions and renames for its next start (NT family): pairs of an
+// NT path (\??\C:\...) and a target, empty for a deletion. Empty when there is none.
+const char SessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
+const char PendingRenamesValue[] = "PendingFileRenameOperations";
+
+using PendingRenames = std::vector<std::pair<std::string, std::string>>;
+
+inline PendingRenames ReadPendingRenames()
+{
+    PendingRenames pairs;
+    std::string data;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        DWORD size = 0, type = 0;
+        if (RegQueryValueExA(key, PendingRenamesValue, NULL, &type, NULL, &size) == ERROR_SUCCESS && size > 0) {
+            data.resize(size);
+            if (RegQueryValueExA(key, PendingRenamesValue, NULL, &type, (BYTE*)&data[0], &size) == ERROR_SUCCESS &&
+                type == REG_MULTI_SZ)
+                data.resize(size);
+            else
+                data = std::string("<unreadable or not REG_MULTI_SZ>") + '\0';
+        }
+        RegCloseKey(key);
+    }
+    size_t at = 0;
+    auto next = [&]() {
+        size_t end = data.find('\0', at);
+        if (end == std::string::npos)
+            end = data.size();
+        std::string text = data.substr(at, end - at);
+        at = end + 1;
+        return text;
+    };
+    while (at < data.size() && data[at] != '\0') {
+        std::string source = next();
+        pairs.emplace_back(source, next());
+    }
+    return pairs;
+}
+
+inline void ClearPendingRenames()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, PendingRenamesValue);
+    RegCloseKey(key);
 }
 
 // A key of its own below HKEY_CURRENT_USER\Software\QntxTest, removed with all it holds.

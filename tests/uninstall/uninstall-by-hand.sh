@@ -2,10 +2,12 @@
 # Inside a throw-away prefix: lays out an installed Quintara by hand (files, the setup log and
 # the uninstaller copy in the Windows directory, the registry entries), uninstalls it the way a
 # person does, through Wine's Add/Remove Programs, answering each message box, and checks what
-# is left; then restarts Wine's session, which carries out Wininit.ini's [rename] section.
-# Usage (through fresh-prefix.sh): uninstall-by-hand.sh QNTXSetup.exe answer_boxes.exe
+# is left; then restarts Wine's session, which carries out Wininit.ini's [rename] section and
+# the system's PendingFileRenameOperations. With "nt" as third argument Wininit.ini is removed
+# before the restart, as Windows of the NT family ignore it: the uninstaller must still go.
+# Usage (through fresh-prefix.sh): uninstall-by-hand.sh QNTXSetup.exe answer_boxes.exe [nt]
 set -uo pipefail
-program=$1 answerer=$2
+program=$1 answerer=$2 mode=${3:-}
 windows="$WINEPREFIX/drive_c/windows"
 target="$WINEPREFIX/drive_c/Program Files/Corel/Graphics9/Photopnt/Scripts/Scripts"
 targetWin='C:\Program Files\Corel\Graphics9\Photopnt\Scripts\Scripts'
@@ -66,8 +68,29 @@ entry_first() { [ -n "$wininit" ] && [ "$(head -c ${#entry} "$wininit")" = "$ent
 check "Wininit.ini starts with the [rename] entry" entry_first
 [ -n "$wininit" ] && cat -A "$wininit"
 check "uninstaller copy still there before the restart" [ -e "$windows/QNTXSetup.exe" ]
+sessionKey='HKLM\System\CurrentControlSet\Control\Session Manager'
+# reg prints its errors on the standard output too: only its exit status tells a missing value.
+pending() {
+  local shown
+  shown=$(wine reg query "$sessionKey" /v PendingFileRenameOperations 2>/dev/null) || return 1
+  tr -d '\r' <<<"$shown"
+}
+# reg shows REG_MULTI_SZ strings joined by "\0": the NT path, then the empty target.
+pendingLine=$(pending | grep PendingFileRenameOperations)
+pendingExpected='    PendingFileRenameOperations    REG_MULTI_SZ    \??\C:\windows\QNTXSetup.exe\0'
+check "PendingFileRenameOperations asks to delete the uninstaller copy, nothing else" \
+  [ "$pendingLine" = "$pendingExpected" ]
+echo "$pendingLine"
 
+if [ "$mode" = nt ]; then
+  rm -f "$wininit"
+  echo "Wininit.ini removed before the restart"
+fi
 wineboot -r >/dev/null 2>&1
 check "uninstaller copy deleted by the restart" [ ! -e "$windows/QNTXSetup.exe" ]
-check "Wininit.ini carried out (wininit.bak)" [ -n "$(find "$windows" -maxdepth 1 -iname wininit.bak)" ]
+if [ "$mode" != nt ]; then
+  check "Wininit.ini carried out (wininit.bak)" [ -n "$(find "$windows" -maxdepth 1 -iname wininit.bak)" ]
+fi
+no_pending() { ! pending >/dev/null; }
+check "PendingFileRenameOperations carried out and removed" no_pending
 exit $((failures > 0))

@@ -25,6 +25,13 @@ std::string MissingLogText(const std::string& logPath)
            "Uninstaller to clear the registry entries only?";
 }
 
+std::string PathOfThisProgram()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, path, sizeof path);
+    return std::string(path, n);
+}
+
 std::string ShortPathOfThisProgram()
 {
     char path[MAX_PATH], shortPath[MAX_PATH];
@@ -40,11 +47,13 @@ protected:
         AppState.Instance = GetModuleHandleA(NULL);
         DeleteFileA(wininit.c_str());
         DeleteFileA(log.c_str());
+        ClearPendingRenames();
     }
     void TearDown() override
     {
         DeleteFileA(wininit.c_str());
         DeleteFileA(log.c_str());
+        ClearPendingRenames();
     }
     // Files (and folders, for names ending in '\') below the test folder.
     void Make(std::initializer_list<const char*> names)
@@ -60,12 +69,14 @@ protected:
         EXPECT_TRUE(WriteBytes(log, logText));
         return ReplaySetupLog(owner);
     }
-    // The log is gone and this program is entered for deletion at the next start.
+    // The log is gone and this program is entered for deletion at the next start, both in
+    // Wininit.ini and, since Wine is of the NT family, in the system's own list.
     void ExpectReplayedAndScheduled(int result)
     {
         EXPECT_EQ(1, result);
         EXPECT_FALSE(Exists(log)) << "the log was not deleted";
         EXPECT_EQ("[rename]\r\nNUL=" + ShortPathOfThisProgram() + "\r\n", ReadBytes(wininit));
+        EXPECT_EQ((PendingRenames{ { "\\??\\" + PathOfThisProgram(), "" } }), ReadPendingRenames());
     }
 
     TempFolder dir;
@@ -83,6 +94,7 @@ TEST_F(ReplaySetupLogTest, LinesEndedByCrLfLfCrOrNothingAreReplayedAlike)
             EXPECT_FALSE(Exists(dir / name)) << name << " with line end [" << end << "]";
         ExpectReplayedAndScheduled(result);
         DeleteFileA(wininit.c_str());
+        ClearPendingRenames();
     }
 }
 
@@ -169,6 +181,7 @@ TEST_F(ReplaySetupLogTest, MissingOrHeldLogAsksWhetherToClearTheRegistryOnly)
     EXPECT_TRUE(Exists(dir / "a.txt"));
     EXPECT_TRUE(Exists(log));
     EXPECT_FALSE(Exists(wininit));
+    EXPECT_EQ(PendingRenames{}, ReadPendingRenames());
 }
 
 TEST_F(ReplaySetupLogTest, SelfDeleteEntryUsesTheShortPathOrElseTheLongOne)
@@ -247,6 +260,7 @@ protected:
         EXPECT_TRUE(Exists(dir / "a.txt"));
         EXPECT_TRUE(Exists(dir / "sub\\b.txt"));
         EXPECT_FALSE(Exists(wininit)) << ReadBytes(wininit);
+        EXPECT_EQ(PendingRenames{}, ReadPendingRenames());
     }
 
     HWND mainWindow = NULL;
@@ -312,6 +326,7 @@ TEST_F(UninstallFlow, CompleteUninstallThenASecondRunFindsNothingInstalled)
     ASSERT_EQ(1u, seen.size());
     ExpectBox(seen[0], NotInstalledText, "error", "OK");
     EXPECT_EQ("[rename]\r\nNUL=" + ShortPathOfThisProgram() + "\r\n", ReadBytes(wininit)) << "scheduled once only";
+    EXPECT_EQ(1u, ReadPendingRenames().size()) << "scheduled once only";
 }
 
 TEST_F(UninstallFlow, WithoutALogYesClearsTheRegistryOnly)
