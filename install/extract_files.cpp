@@ -82,20 +82,50 @@ static StageResult StagePackedData(HANDLE dataFile, DWORD packedLength, const ch
     return copied ? Staged : StageDataFileFailed;
 }
 
+// Windows opens a device, not a file, for these names in any folder, with any extension and
+// blanks before it ("COM1", "con.txt", "AUX .log"); COM and LPT also take the superscript
+// digits of the ANSI code page.
+static int IsDeviceName(const char* part, const char* end)
+{
+    static const char* const devices[] = { "CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$" };
+    const char* stem = part;
+    while (stem < end && *stem != '.')
+        ++stem;
+    while (stem > part && stem[-1] == ' ')
+        --stem;
+    int length = (int)(stem - part);
+    if (length < 3 || length > 7)
+        return 0;
+    char upper[8];
+    for (int i = 0; i < length; ++i)
+        upper[i] = (part[i] >= 'a' && part[i] <= 'z') ? (char)(part[i] - 'a' + 'A') : part[i];
+    upper[length] = '\0';
+    for (const char* device : devices)
+        if (lstrcmpA(upper, device) == 0)
+            return 1;
+    unsigned char digit = (unsigned char)upper[3];
+    if (length != 4 || !((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3))
+        return 0;
+    upper[3] = '\0';
+    return lstrcmpA(upper, "COM") == 0 || lstrcmpA(upper, "LPT") == 0;
+}
+
 // A name must stay below its folder and name a plain file: no drive, stream or device colon,
-// and no part that Windows reads as "." or ".." (it drops trailing dots and blanks).
+// no part that Windows reads as "." or ".." (it drops trailing dots and blanks), no device
+// name, and no control character, which no file name holds and which would end the line
+// in the setup log early and let the rest pass for a line of its own.
 static int IsPlainRelativeName(const char* name)
 {
     const char* part = name;
     for (const char* p = name;; ++p) {
-        if (*p == ':')
+        if (*p == ':' || (*p > 0 && *p < ' '))
             return 0;
         if (*p == '\\' || *p == '/' || *p == '\0') {
             int onlyDots = 1;
             for (const char* q = part; q < p; ++q)
                 if (*q != '.' && *q != ' ')
                     onlyDots = 0;
-            if (onlyDots && p > part)
+            if ((onlyDots && p > part) || IsDeviceName(part, p))
                 return 0;
             if (*p == '\0')
                 return p > part; // the last part names the file
