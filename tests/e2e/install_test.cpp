@@ -244,3 +244,67 @@ TEST(Install, CancelInTheProgressWindowChangesNothing)
         ASSERT_EQ(std::string(2000, (char)('a' + i % 26)), ReadFileBytes(DefaultTarget + std::string(name))) << name;
     }
 }
+
+TEST(Install, DamagedDataFilesOfEveryKindStillEndInSetupComplete)
+{
+    std::vector<Record> demo = ReadRecords(BuildPath("QNTX_DEMO_DATA"));
+    ASSERT_GE(demo.size(), 2u);
+    std::string target = DefaultTarget;
+    auto line = [&](const Record& record) { return "+" + target + "\\" + record.name + "\r\n"; };
+    auto named = [&](const std::string& name) {
+        Record record = demo[1];
+        record.name = name;
+        return RecordBytes(record);
+    };
+    struct Damaged {
+        const char* what;
+        std::string bytes;
+        std::vector<std::pair<std::string, std::string>> boxes; // caption, text, before "Setup complete."
+        std::string log;
+    };
+    std::string hugeLength = RecordBytes(demo[1]);
+    hugeLength[128] = hugeLength[129] = hugeLength[130] = hugeLength[131] = '\xff';
+    Record badSzdd = demo[1];
+    ASSERT_EQ(std::string("SZDD"), badSzdd.packed.substr(0, 4)) << "the demo's second file is packed";
+    badSzdd.packed[8] = 'B';
+    std::vector<Damaged> cases = {
+        { "names that leave the folder, name a device or carry a line end",
+          RecordBytes(demo[0]) + named("..\\..\\evil.txt") + named("C:\\evil.txt") + named("COM1") +
+              named("x\r\n+win.ini") + RecordBytes(demo[1]),
+          { { "Error", "Invalid file name in Setup Data file: \"..\\..\\evil.txt\"" },
+            { "Error", "Invalid file name in Setup Data file: \"C:\\evil.txt\"" },
+            { "Error", "Invalid file name in Setup Data file: \"COM1\"" },
+            { "Error", "Invalid file name in Setup Data file: \"x\r\n+win.ini\"" } },
+          line(demo[0]) + line(demo[1]) },
+        { "a length of 4 GiB", RecordBytes(demo[0]) + hugeLength,
+          { { "Error", "Error reading Setup Data file" } }, line(demo[0]) },
+        { "cut inside the second header", RecordBytes(demo[0]) + RecordBytes(demo[1]).substr(0, 100), {},
+          line(demo[0]) },
+        { "an SZDD header of an unknown mode", RecordBytes(badSzdd) + RecordBytes(demo[0]),
+          { { "Error", "Unable to install file: \"" + target + "\\" + demo[1].name + "\"" } },
+          line(demo[1]) + line(demo[0]) },
+        { "an empty data file", "", {}, "" },
+    };
+
+    PrepareMedium();
+    PrepareHostFolder();
+    for (const Damaged& damaged : cases) {
+        SCOPED_TRACE(damaged.what);
+        DeleteFileA((target + "\\" + demo[0].name).c_str());
+        DeleteFileA((target + "\\" + demo[1].name).c_str());
+        WriteFileBytes(MediumData(), damaged.bytes);
+        StartSetup();
+        FinishWizard("Quintara Tester");
+        for (const auto& box : damaged.boxes) {
+            ExpectMessageBox(box.first, box.second);
+            AnswerMessageBox(IDOK);
+        }
+        ExpectSetupComplete();
+        EXPECT_EQ(damaged.log, ReadFileBytes(Log()));
+        ExpectEntries(DefaultTarget, "Quintara Tester");
+        ASSERT_FALSE(RobotFailed());
+    }
+    for (const char* escaped : { "C:\\Program Files\\Corel\\Graphics9\\Photopnt\\evil.txt", "C:\\evil.txt" })
+        EXPECT_FALSE(FileExists(escaped)) << escaped;
+    ExpectNoDecoyLoaded();
+}
