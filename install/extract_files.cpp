@@ -189,6 +189,21 @@ static int ExpandStagedFile(const char* tempName, const char* destination)
     return expanded;
 }
 
+// Writes the file line of the setup log. A write that fails (a full disk) is cut off again,
+// so that no fragment runs into the next line or, left last, names a shorter path.
+static int LogInstalledFile(HANDLE logFile, const char* destination)
+{
+    LARGE_INTEGER zero, lineStart;
+    zero.QuadPart = 0;
+    if (!SetFilePointerEx(logFile, zero, &lineStart, FILE_CURRENT))
+        return 0;
+    if (WritePrefixedLine(logFile, '+', destination))
+        return 1;
+    SetFilePointerEx(logFile, lineStart, NULL, FILE_BEGIN);
+    SetEndOfFile(logFile);
+    return 0;
+}
+
 static void InstallRecord(HWND progressWindow, const char* name, DWORD hidden, const char* tempName, HANDLE logFile)
 {
     char destination[MAX_PATH];
@@ -198,12 +213,16 @@ static void InstallRecord(HWND progressWindow, const char* name, DWORD hidden, c
                             name);
         return;
     }
+    // The line goes first, so that no file is ever on disk without the line that lets the
+    // uninstaller remove it; a file that cannot be logged is not installed. It stays logged
+    // when the expansion fails: a partial file may be there to remove.
+    if (logFile != INVALID_HANDLE_VALUE && logFile != 0 && name[0] != '@' && !LogInstalledFile(logFile, destination)) {
+        ShowExtractionError(progressWindow, MsgCannotInstallFileFormat, destination);
+        return;
+    }
     int expanded = ExpandStagedFile(tempName, destination);
     if (hidden)
         SetFileAttributesA(destination, FILE_ATTRIBUTE_HIDDEN);
-    // Logged even when the expansion failed: a partial file may be there to remove.
-    if (logFile != INVALID_HANDLE_VALUE && logFile != 0 && name[0] != '@')
-        WritePrefixedLine(logFile, '+', destination);
     if (!expanded)
         ShowExtractionError(progressWindow, MsgCannotInstallFileFormat, destination);
 }

@@ -1,5 +1,6 @@
 // The [rename] entry in the Windows directory's Wininit.ini, compared byte by byte.
 #include "uninstall/boot_rename.h"
+#include "uninstall/full_disk.h"
 #include "uninstall/test_files.h"
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -152,44 +153,19 @@ class BootRenameFullDisk : public BootRename {
 protected:
     void SetUp() override
     {
-        if (!GetEnvironmentVariableA("QNTX_SMALL_WINDOWS_DISK", NULL, 0))
+        if (!HaveSmallWindowsDisk())
             GTEST_SKIP() << "needs the Windows directory on a small tmpfs (root only)";
         BootRename::SetUp();
     }
     void TearDown() override
     {
-        if (filler != INVALID_HANDLE_VALUE)
-            CloseHandle(filler);
-        DeleteFileA(fillerPath.c_str());
+        disk.Free();
         BootRename::TearDown();
     }
-    // Fills the disk but for spare bytes. (SetEndOfFile cannot give space back here: Wine
-    // also sets the allocation size, which fails on a full disk.)
-    void FillDisk(DWORD spare)
-    {
-        std::string sparePath = WindowsFile("qntx-spare.bin");
-        if (spare) {
-            ASSERT_TRUE(WriteBytes(sparePath, std::string(spare, 's')));
-        }
-        filler = CreateFileA(fillerPath.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-        ASSERT_NE(INVALID_HANDLE_VALUE, filler);
-        static const char block[4096] = {};
-        DWORD done = 0, total = 0;
-        while (WriteFile(filler, block, sizeof block, &done, NULL) && done == sizeof block)
-            total += done;
-        ASSERT_GT(total, 0u);
-        ASSERT_LT(total, 1u << 20) << "the disk did not fill up";
-        DeleteFileA(sparePath.c_str());
-    }
-    void FreeDisk()
-    {
-        CloseHandle(filler);
-        filler = INVALID_HANDLE_VALUE;
-        DeleteFileA(fillerPath.c_str());
-    }
+    void FillDisk(DWORD spare) { disk.Fill(spare); }
+    void FreeDisk() { disk.Free(); }
 
-    const std::string fillerPath = WindowsFile("qntx-filler.bin");
-    HANDLE filler = INVALID_HANDLE_VALUE;
+    WindowsDiskFiller disk;
 };
 
 // About 14 KB of lines, so that a copy can fail after its first 4096 bytes.
