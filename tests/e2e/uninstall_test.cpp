@@ -176,3 +176,108 @@ TEST(Uninstall, UninstallingTwiceBeforeARestartFindsNothingInstalled)
     std::string wininit = ReadFileBytes(Wininit());
     EXPECT_EQ(1, (int)std::count(wininit.begin(), wininit.end(), '=')) << "one entry only: " << wininit;
 }
+
+namespace {
+
+const char SessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+
+// The system's own list of files to delete at its next start (NT family): the NT paths of
+// the deletions it holds, in order.
+std::vector<std::string> PendingDeletions()
+{
+    std::vector<std::string> paths;
+    RegValue value = ReadValue(SessionManager, "PendingFileRenameOperations");
+    std::string data = value.data;
+    size_t at = 0;
+    while (value.present && at < data.size() && data[at] != '\0') {
+        size_t end = data.find('\0', at);
+        std::string source = data.substr(at, end - at);
+        size_t targetEnd = data.find('\0', end + 1);
+        if (end == std::string::npos || targetEnd == std::string::npos)
+            break;
+        if (targetEnd == end + 1)
+            paths.push_back(source);
+        at = targetEnd + 1;
+    }
+    return paths;
+}
+
+HANDLE HoldOpen(const std::string& path)
+{
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_NE(INVALID_HANDLE_VALUE, held) << "cannot hold " << path << " open, error " << GetLastError();
+    return held;
+}
+
+void UninstallAnswering(const std::vector<std::pair<std::string, int>>& boxes)
+{
+    ASSERT_TRUE(StartProgram(Uninstaller(), "/r"));
+    for (const auto& box : boxes) {
+        ExpectMessageBox("Uninstall", box.first);
+        AnswerMessageBox(box.second);
+    }
+    ExpectExitCode(0);
+}
+
+} // namespace
+
+TEST(Uninstall, ALogHeldByAnotherProgramIsMissingAndNoKeepsEverythingForLater)
+{
+    InstallDemo();
+    std::vector<ManifestEntry> entries = ReadManifest(BuildPath("QNTX_DEMO_MANIFEST"));
+    std::string log = ReadFileBytes(Log());
+    HANDLE held = HoldOpen(Log());
+    UninstallAnswering({ { Confirm, IDYES }, { MissingLog(Log()), IDNO }, { "There were errors during uninstall.", IDOK } });
+    CloseHandle(held);
+    ExpectInstalled(DefaultTarget, entries);
+    EXPECT_EQ(log, ReadFileBytes(Log()));
+    EXPECT_TRUE(KeyExists(UninstallKey));
+    EXPECT_FALSE(FileExists(Wininit()));
+    EXPECT_TRUE(PendingDeletions().empty());
+
+    // Once the other program lets go, the uninstallation finds everything it needs.
+    UninstallAnswering({ { Confirm, IDYES }, { "Uninstall complete.", IDOK } });
+    for (const ManifestEntry& entry : entries)
+        EXPECT_EQ(entry.name[0] == '@', FileExists(DestinationOf(DefaultTarget, entry.name))) << entry.name;
+    EXPECT_FALSE(FileExists(Log()));
+    EXPECT_FALSE(KeyExists(UninstallKey));
+}
+
+TEST(Uninstall, AFileInUseStaysAndEverythingElseIsRemoved)
+{
+    InstallDemo();
+    std::vector<ManifestEntry> entries = ReadManifest(BuildPath("QNTX_DEMO_MANIFEST"));
+    std::string inUse = DestinationOf(DefaultTarget, entries[1].name);
+    std::string content = ReadFileBytes(inUse);
+    HANDLE held = HoldOpen(inUse);
+    UninstallAnswering({ { Confirm, IDYES }, { "Uninstall complete.", IDOK } });
+    CloseHandle(held);
+    EXPECT_EQ(content, ReadFileBytes(inUse)) << "the file in use stays whole";
+    for (const ManifestEntry& entry : entries) {
+        std::string destination = DestinationOf(DefaultTarget, entry.name);
+        if (destination != inUse) {
+            EXPECT_EQ(entry.name[0] == '@', FileExists(destination)) << destination;
+        }
+    }
+    EXPECT_FALSE(FileExists(Log()));
+    EXPECT_FALSE(KeyExists(UninstallKey));
+    EXPECT_EQ(std::vector<std::string>{ "\\??\\" + Uninstaller() }, PendingDeletions());
+}
+
+TEST(Uninstall, AReadOnlyWininitStaysAsItWasAndTheSystemStillDeletesTheUninstaller)
+{
+    InstallDemo();
+    const std::string wininit = "[boot]\r\nshell=explorer.exe\r\n";
+    WriteFileBytes(Wininit(), wininit);
+    ASSERT_TRUE(SetFileAttributesA(Wininit().c_str(), FILE_ATTRIBUTE_READONLY));
+    UninstallAnswering({ { Confirm, IDYES }, { "Uninstall complete.", IDOK } });
+    EXPECT_EQ(wininit, ReadFileBytes(Wininit()));
+    EXPECT_FALSE(FileExists(Log()));
+    EXPECT_FALSE(KeyExists(UninstallKey));
+    // Windows of the NT family delete the uninstaller from their own list, whatever became of
+    // Wininit.ini.
+    EXPECT_EQ(std::vector<std::string>{ "\\??\\" + Uninstaller() }, PendingDeletions());
+    RunCommand("wineboot.exe -r", true);
+    EXPECT_FALSE(FileExists(Uninstaller()));
+    EXPECT_TRUE(PendingDeletions().empty());
+}
