@@ -119,7 +119,7 @@ TEST(RecordReader, ReadFailureIsAnErrorNotAnEnd)
 TEST(RecordName, PlainNamesBelowTheFolderAreAccepted)
 {
     for (const char* name : { "a.txt", "Quintara Frame.csc", "Sub\\Deeper\\x.dat", "@\\qntxhelp.dll", "@\\sys\\x.dll",
-                              ".hidden", "a..b.txt" })
+                              ".hidden", "a..b.txt", "COM0", "COM10", "console.txt", "LPT", "xnul" })
         EXPECT_EQ("", CheckRecordName(name)) << name;
     EXPECT_EQ("", CheckRecordName(std::string(63, 'x')));
 }
@@ -128,7 +128,8 @@ TEST(RecordName, NamesThatLeaveTheFolderOrNameNoPlainFileAreRefused)
 {
     for (const char* name : { "", "..\\up.txt", "a\\..\\..\\up.txt", "...\\x", ".. \\x", ".", "a:b", "C:\\x.txt",
                               "x/y.txt", "a\\", "\\x", "a\\\\b", "@", "@x", "@\\", "@/x.dll", "@\\..\\x", "x?.txt",
-                              "x*", "x|y", "x\"y", "tab\there", "name.", "name " })
+                              "x*", "x|y", "x\"y", "tab\there", "name.", "name ", "COM1", "con.txt", "Sub\\LPT9",
+                              "AUX .log", "nul", "CONOUT$", "lpt\xb9" })
         EXPECT_NE("", CheckRecordName(name)) << "[" << name << "]";
     EXPECT_NE("", CheckRecordName(std::string(64, 'x')));
     EXPECT_EQ("", CheckLabel(std::string(63, 'l')));

@@ -1,5 +1,6 @@
 #include "packer/data_file.h"
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace packer {
@@ -25,6 +26,23 @@ std::string FieldText(const std::uint8_t* field, std::size_t size, bool& termina
     return std::string(reinterpret_cast<const char*>(field), static_cast<std::size_t>(end - field));
 }
 
+// Windows opens a device for these names, with any extension and blanks before it; the
+// installer refuses them.
+bool IsDeviceName(const std::string& part)
+{
+    std::string stem = part.substr(0, part.find('.'));
+    stem.erase(stem.find_last_not_of(' ') + 1);
+    for (char& c : stem)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : { "CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$" })
+        if (stem == device)
+            return true;
+    if (stem.size() != 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0))
+        return false;
+    unsigned char digit = static_cast<unsigned char>(stem[3]);
+    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+}
+
 // One folder or file name between backslashes.
 std::string CheckComponent(const std::string& part)
 {
@@ -35,6 +53,8 @@ std::string CheckComponent(const std::string& part)
         return "has a '.' or '..' part, which would leave the target folder";
     if (part.back() == ' ' || part.back() == '.')
         return "has a part ending in a blank or '.', which Windows drops";
+    if (IsDeviceName(part))
+        return "has a part that Windows takes for a device (CON, PRN, AUX, NUL, COM1, LPT1 ...)";
     return std::string();
 }
 
