@@ -1,11 +1,12 @@
-// The real extraction over some 280 damaged setup data files, all made here from one valid
-// file: truncated at every header boundary and inside the data, bits flipped in lengths and
-// names, names without a terminator, huge lengths, names that try to leave their folder, bad
-// SZDD headers, empty and garbage files. For each one: no crash or hang, the run ends, no
-// message but the extraction's own, every file written below the target folder is named by
-// a log line (so the uninstaller removes it), no log line names anything else, nothing stays
-// in the temporary folder; over the whole run, nothing on drive C changes outside the sandbox
-// and the system folder. Drive Z (the Linux root) needs a colon in a name, which is refused.
+// The real extraction over 270 damaged setup data files, all made here from one valid file:
+// cut at every header boundary and inside the data, bits flipped in lengths and names, names
+// without a terminator, huge lengths, names that try to leave their folder, name a device or
+// carry a line end, bad SZDD headers, empty and garbage files. For each one: no crash or hang,
+// the run ends, no message but the extraction's own, every file written below the target
+// folder is named by a log line (so the uninstaller removes it), no log line names anything
+// else or a device, nothing stays in the temporary folder; over the whole run, nothing on
+// drive C changes outside the sandbox and the system folder. Drive Z (the Linux root) needs a
+// colon in a name, which is refused.
 #include "extract_fixture.h"
 #include <algorithm>
 #include <cstdio>
@@ -170,7 +171,8 @@ std::vector<DamagedFile> DamagedFiles()
     for (const char* name : hostileNames)
         add("name [" + std::string(name) + "]", WithName(0, name));
     for (size_t i = 0; i < 20; ++i)
-        add("system name [@\\" + std::string(hostileNames[i]) + "]", WithName(1, "@\\" + std::string(hostileNames[i])));
+        add("system name [@\\" + std::string(hostileNames[i]) + "]",
+            WithName(1, "@\\" + std::string(hostileNames[i])));
 
     // SZDD headers damaged byte by byte, other modes, sizes, a header alone or cut short.
     const std::string& szdd = records[0].data;
