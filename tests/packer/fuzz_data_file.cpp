@@ -3,19 +3,10 @@
 // would. Checks stay on in every build.
 #include "packer/data_file.h"
 #include "packer/szdd.h"
-#include <cstdio>
-#include <cstdlib>
+#include "fuzz_check.h"
 #include <cstring>
 
 using namespace packer;
-
-#define CHECK(condition)                                                                   \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                  \
-        }                                                                                  \
-    } while (0)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
