@@ -1,6 +1,7 @@
 // The setup log replay and the whole uninstall flow, with the log beside this program.
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "install/uninstall_entries.h"
+#include "state/texts.h"
 #include "uninstall/message_boxes.h"
 #include "uninstall/registry_values.h"
 #include "uninstall/test_files.h"

@@ -1,5 +1,5 @@
 // Registry routines and the uninstall entries, in a scratch key below HKEY_CURRENT_USER.
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "install/uninstall_entries.h"
 #include "support/registry.h"
 #include "uninstall/registry_values.h"
