@@ -25,26 +25,28 @@ bytes=$(cat "$bench/files"/* | wc -c)
   for f in "$bench/files"/*; do b=$(basename "$f"); echo "files/$b $b \"$b\""; done
 } > "$bench/manifest"
 
-now() { date +%s.%N; }
-report() {  # NAME SECONDS PACKED
-  awk -v name="$1" -v s="$2" -v p="$3" -v n="$bytes" \
-    'BEGIN { printf "  %-28s %7.3f s  %7.2f MiB/s  %10d bytes  ratio %.4f\n", name, s, n / 1048576 / s, p, p / n }'
+# Wall and CPU seconds of a command, into $wall and $cpu.
+timed() {
+  /usr/bin/time -f '%e %U %S' -o "$bench/time" "$@" >/dev/null
+  read -r wall user system <"$bench/time"
+  cpu=$(awk -v u="$user" -v s="$system" 'BEGIN { print u + s }')
+}
+report() {  # NAME WALL CPU PACKED
+  awk -v name="$1" -v s="$2" -v c="$3" -v p="$4" -v n="$bytes" 'BEGIN { printf \
+    "  %-30s %7.3f s (CPU %6.3f s)  %7.2f MiB/s  %9d bytes  ratio %.4f\n", name, s, c, n / 1048576 / s, p, p / n }'
 }
 echo "$files files, $bytes bytes"
 cp "$bench/files"/* "$bench/mscompress/"
-start=$(now)
-(cd "$bench/mscompress" && mscompress ./* >/dev/null)
-end=$(now)
-report mscompress "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')" "$(cat "$bench/mscompress"/*_ | wc -c)"
+cd "$bench/mscompress"
+timed sh -c 'mscompress ./*'
+cd "$root"
+report mscompress "$wall" "$cpu" "$(cat "$bench/mscompress"/*_ | wc -c)"
 for packer in "$@"; do
-  best=
+  best= best_cpu=
   for run in 1 2 3; do
-    start=$(now)
-    "$packer" build "$bench/manifest" "$bench/out.z" >/dev/null
-    end=$(now)
-    t=$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')
-    best=$(awk -v a="${best:-$t}" -v b="$t" 'BEGIN { print (b < a ? b : a) }')
+    timed "$packer" build "$bench/manifest" "$bench/out.z"
+    best=$(awk -v a="${best:-$wall}" -v b="$wall" 'BEGIN { print (b < a ? b : a) }')
+    best_cpu=$(awk -v a="${best_cpu:-$cpu}" -v b="$cpu" 'BEGIN { print (b < a ? b : a) }')
   done
-  report "$(basename "$(dirname "$packer")")/$(basename "$packer") (best of 3)" "$best" \
-    $(( $(stat -c %s "$bench/out.z") - 136 * files ))
+  report "$(basename "$packer") (best of 3)" "$best" "$best_cpu" $(( $(stat -c %s "$bench/out.z") - 136 * files ))
 done
