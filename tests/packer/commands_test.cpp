@@ -143,12 +143,22 @@ TEST_F(PackerCommands, ASourceTooLargeForARecordIsRefusedByLineAndLeavesNoPartFi
     EXPECT_FALSE(fs::exists(output() + ".part"));
 }
 
-TEST_F(PackerCommands, AWriteFailureRemovesThePartFileAndKeepsTheOldOutput)
+TEST_F(PackerCommands, AReadOrWriteFailureRemovesThePartFileAndKeepsTheOldOutput)
 {
-    // Past 4 KiB of output the file size limit makes every write fail (the signal it would
-    // send is ignored), in the middle of the packed data of the second record.
-    WriteBytes(folder_ / "files/help.dll", Noise(200000, 1));
+    // Reading the process's own memory from address 0 fails with EIO, after the first record.
+    WriteManifest("files/script.csc ok.csc Fine\n"
+                  "/proc/self/mem mem.bin Memory\n");
     WriteBytes(output(), ToBytes("old"));
+    Outcome run = Packer({ "build", manifest(), output() });
+    EXPECT_EQ(1, run.code);
+    EXPECT_TRUE(Contains(run.err, manifest() + ":2: cannot read /proc/self/mem")) << run.err;
+    EXPECT_FALSE(fs::exists(output() + ".part"));
+    EXPECT_EQ(ToBytes("old"), ReadBytes(output()));
+
+    // Past 4 KiB of output the file size limit makes every write fail (the signal it would
+    // send is ignored), in the middle of the packed data of the record.
+    WriteBytes(folder_ / "files/help.dll", Noise(200000, 1));
+    WriteManifest("files/help.dll help.dll Helper\n");
     std::string err;
     EXPECT_EQ(1, RunCommand("sh -c \"trap '' XFSZ; ulimit -f 4; exec " + Quote(QNTX_PACKER_PATH) + " build "
                                 + Quote(manifest()) + " " + Quote(output()) + "\" 2>&1",
