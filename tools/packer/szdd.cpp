@@ -161,7 +161,7 @@ public:
 private:
     static constexpr std::uint32_t None = 0xFFFFFFFF;
     static constexpr std::uint32_t Start = MaxMatch;
-    static constexpr std::size_t Padding = 32;
+    static constexpr std::size_t Padding = 32; // MatchLength reads up to 24 bytes on
 
     static unsigned HashBits(std::uint64_t size)
     {
