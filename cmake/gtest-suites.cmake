@@ -3,6 +3,8 @@
 function(qntx_add_gtest_suites target prefix)
   set(suites)
   foreach(source IN LISTS ARGN)
+    # A suite added or renamed must re-register: a stale filter would match nothing and pass.
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
     file(READ ${source} text)
     string(REGEX MATCHALL "TEST(_F)?\\([ \t\r\n]*[A-Za-z0-9_]+[ \t\r\n]*," found "${text}")
     foreach(match IN LISTS found)

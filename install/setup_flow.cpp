@@ -93,14 +93,43 @@ static void ExtractWithProgress(HWND progressWindow, HANDLE dataFile, HANDLE log
 }
 
 // Leaves a copy of the running executable in the Windows directory as the uninstaller;
-// `uninstaller` (MAX_PATH bytes) receives its path.
-static void CopySelfAsUninstaller(char* uninstaller)
+// `uninstaller` (MAX_PATH bytes) receives its path. A copy that fails is reported, and 0 tells
+// the caller to register no command that would start nothing.
+static int CopySelfAsUninstaller(HWND owner, char* uninstaller)
 {
     char own[MAX_PATH];
-    GetModuleFileNameA(AppState.Instance, own, sizeof own);
-    GetWindowsDirectoryA(uninstaller, MAX_PATH);
-    AppendPathComponent(uninstaller, UninstallerName);
-    CopyFileA(own, uninstaller, FALSE);
+    DWORD ownLength = GetModuleFileNameA(AppState.Instance, own, sizeof own);
+    UINT folderLength = GetWindowsDirectoryA(uninstaller, MAX_PATH);
+    if (folderLength == 0 || folderLength >= MAX_PATH)
+        uninstaller[0] = '\0';
+    int copied = AppendPathComponent(uninstaller, UninstallerName) && ownLength > 0 && ownLength < sizeof own &&
+                 folderLength > 0 && folderLength < MAX_PATH && CopyFileA(own, uninstaller, FALSE);
+    if (!copied) {
+        char message[MAX_PATH + 128];
+        wsprintfA(message, MsgCannotCopyUninstallerFormat, uninstaller);
+        MessageBoxA(owner, message, CaptionError, MB_ICONERROR);
+    }
+    return copied;
+}
+
+// The Add/Remove Programs entry; a value that could not be stored is reported.
+static void RegisterUninstaller(HWND owner, const char* uninstaller)
+{
+    if (!WriteUninstallEntries(uninstaller))
+        MessageBoxA(owner, MsgCannotWriteRegistry, CaptionError, MB_ICONERROR);
+}
+
+// Extraction, the uninstaller and its entry, under a progress window that the caller
+// destroys once the files are closed.
+static HWND InstallWithProgress(HWND mainWindow, HANDLE dataFile, HANDLE log)
+{
+    HWND progressWindow = CreateProgressWindow(mainWindow);
+    ExtractWithProgress(progressWindow, dataFile, log);
+    char uninstaller[MAX_PATH];
+    int copied = CopySelfAsUninstaller(progressWindow, uninstaller);
+    ShowProgressItem(progressWindow, MsgCreatingRegistryKeys);
+    RegisterUninstaller(progressWindow, copied ? uninstaller : NULL);
+    return progressWindow;
 }
 
 void RunSetup(HWND mainWindow)
@@ -115,7 +144,11 @@ void RunSetup(HWND mainWindow)
     if (dataFile == INVALID_HANDLE_VALUE)
         return;
 
-    if (RunSetupWizard(mainWindow) == 0) {
+    // A wizard that cannot be shown has no consent to give: it ends as a Cancel does.
+    int wizard = RunSetupWizard(mainWindow);
+    if (wizard < 0)
+        MessageBoxA(mainWindow, MsgCannotShowWizard, CaptionSetup, MB_ICONERROR);
+    if (wizard <= 0) {
         closing = MsgSetupAborted;
         closingStyle = MB_OK;
         goto release;
@@ -127,12 +160,7 @@ void RunSetup(HWND mainWindow)
     if (!goOn)
         goto release;
 
-    progressWindow = CreateProgressWindow(mainWindow);
-    ExtractWithProgress(progressWindow, dataFile, log);
-    char uninstaller[MAX_PATH];
-    CopySelfAsUninstaller(uninstaller);
-    ShowProgressItem(progressWindow, MsgCreatingRegistryKeys);
-    WriteUninstallEntries(uninstaller);
+    progressWindow = InstallWithProgress(mainWindow, dataFile, log);
     closing = MsgSetupComplete;
     closingStyle = MB_ICONINFORMATION;
 

@@ -2,9 +2,11 @@
 #pragma once
 #include <windows.h>
 
-// Writes both keys below HKEY_LOCAL_MACHINE; uninstaller is the path of the uninstaller copy.
-void WriteUninstallEntries(const char* uninstaller);
+// Writes both keys below HKEY_LOCAL_MACHINE; uninstaller is the path of the uninstaller copy,
+// or NULL when there is none (no uninstall command is then registered). 1 when every value
+// was stored.
+int WriteUninstallEntries(const char* uninstaller);
 
 // The same values below any root and pair of key paths (tests write into a scratch key).
-void WriteUninstallEntriesUnder(HKEY root, const char* uninstallKey, const char* productKey,
-                                const char* uninstaller);
+int WriteUninstallEntriesUnder(HKEY root, const char* uninstallKey, const char* productKey,
+                               const char* uninstaller);

@@ -21,6 +21,11 @@ const char MsgCannotLocateTargetFormat[] = "Unable to locate target folder: \"%s
 const char MsgCannotCreateLog[] =
     "Unable to create Setup Log File. If you continue now, you may not be able to uninstall "
     "Quintara later.\rDo you want to continue?";
+const char MsgCannotShowWizard[] = "Unable to show the Setup wizard.";
+const char MsgCannotCopyUninstallerFormat[] =
+    "Unable to create the uninstaller: \"%s\"\rQuintara cannot be removed through Add/Remove Programs.";
+const char MsgCannotWriteRegistry[] =
+    "Unable to write the registry entries of Quintara.\rIt may not appear in Add/Remove Programs.";
 const char MsgCreatingRegistryKeys[] = "Creating Registry Keys...";
 const char MsgSetupComplete[] = "Setup complete.";
 

@@ -21,6 +21,9 @@ extern const char MsgSetupAborted[];
 extern const char MsgCannotCreateFolder[];
 extern const char MsgCannotLocateTargetFormat[];
 extern const char MsgCannotCreateLog[];
+extern const char MsgCannotShowWizard[];
+extern const char MsgCannotCopyUninstallerFormat[];
+extern const char MsgCannotWriteRegistry[];
 extern const char MsgCreatingRegistryKeys[];
 extern const char MsgSetupComplete[];
 

@@ -51,10 +51,24 @@ void MakeModulePath(HMODULE module, char* out, const char* name, int cutAtFolder
         MarkUnusable(out, kept);
 }
 
+int EndsInSeparator(const char* text, UINT codePage)
+{
+    // Only a walk from the start tells a lead byte from a trail byte.
+    int last = 0;
+    for (const char* p = text; *p; ++p) {
+        last = *p == '\\';
+        if (IsDBCSLeadByteEx(codePage, (BYTE)*p) && p[1]) {
+            ++p;
+            last = 0;
+        }
+    }
+    return last;
+}
+
 int AppendPathComponent(char* base, const char* name)
 {
     int length = lstrlenA(base);
-    int separator = (length == 0 || base[length - 1] != '\\') ? 1 : 0;
+    int separator = (length == 0 || !EndsInSeparator(base, CP_ACP)) ? 1 : 0;
     if (length + separator + lstrlenA(name) > MAX_PATH - 1) {
         MarkUnusable(base, length);
         return 0;

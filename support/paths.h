@@ -9,6 +9,10 @@ void TrimBlanks(char* text);
 // result that would not fit ends in "?", which no later open accepts.
 void MakeModulePath(HMODULE module, char* out, const char* name, int cutAtFolder);
 
+// 1 when text ends in a backslash that is a character of its own in codePage, not the trail
+// byte of a double-byte character (0x95 0x5C is one character in code page 932).
+int EndsInSeparator(const char* text, UINT codePage);
+
 // base: a MAX_PATH buffer. Joins name onto it with exactly one backslash. Returns 1 when the
 // whole result fits; otherwise returns 0 and leaves a path ending in "?" that every open
 // refuses, so nothing is ever written past MAX_PATH bytes.

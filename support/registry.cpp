@@ -26,26 +26,28 @@ void ReadRegString(HKEY root, const char* subKey, const char* valueName, const c
     RegCloseKey(key);
 }
 
-void WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text)
+int WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text)
 {
     HKEY key;
     DWORD disposition;
     if (RegCreateKeyExA(root, subKey, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &key,
                         &disposition) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
+        return 0;
+    LONG status = RegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
     RegCloseKey(key);
+    return status == ERROR_SUCCESS;
 }
 
-void WriteRegDword(HKEY root, const char* subKey, const char* valueName, DWORD value)
+int WriteRegDword(HKEY root, const char* subKey, const char* valueName, DWORD value)
 {
     HKEY key;
     DWORD disposition;
     if (RegCreateKeyExA(root, subKey, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &key,
                         &disposition) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, valueName, 0, REG_DWORD, (const BYTE*)&value, sizeof value);
+        return 0;
+    LONG status = RegSetValueExA(key, valueName, 0, REG_DWORD, (const BYTE*)&value, sizeof value);
     RegCloseKey(key);
+    return status == ERROR_SUCCESS;
 }
 
 void DeleteRegKey(HKEY root, const char* path)

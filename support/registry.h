@@ -4,6 +4,7 @@
 
 void ReadRegString(HKEY root, const char* subKey, const char* valueName, const char* defaultText,
                    char* out, int outMax);
-void WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text);
-void WriteRegDword(HKEY root, const char* subKey, const char* valueName, DWORD value);
+// 1 when the key could be opened or created and the value was stored.
+int WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text);
+int WriteRegDword(HKEY root, const char* subKey, const char* valueName, DWORD value);
 void DeleteRegKey(HKEY root, const char* path);

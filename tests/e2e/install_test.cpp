@@ -308,3 +308,39 @@ TEST(Install, DamagedDataFilesOfEveryKindStillEndInSetupComplete)
         EXPECT_FALSE(FileExists(escaped)) << escaped;
     ExpectNoDecoyLoaded();
 }
+
+// Without COMCTL32 in the system folder the wizard cannot be shown: nothing is installed
+// without the consent it would have asked for.
+TEST(Install, AWizardThatCannotBeShownInstallsNothing)
+{
+    PrepareMedium();
+    PrepareHostFolder();
+    ASSERT_TRUE(MoveFileA((SystemDir() + "\\comctl32.dll").c_str(), (SystemDir() + "\\comctl32.qntx").c_str()));
+    StartSetup();
+    ExpectMessageBox("Setup", "Unable to show the Setup wizard.");
+    AnswerMessageBox(IDOK);
+    ExpectMessageBox("Setup", "Setup aborted.");
+    AnswerMessageBox(IDOK);
+    ExpectExitCode(0);
+    ExpectNothingInstalled();
+    ExpectNoDecoyLoaded();
+}
+
+// An uninstaller copy that cannot be written is reported, and no command is registered that
+// would start nothing.
+TEST(Install, AnUninstallerThatCannotBeWrittenIsReportedAndNotRegistered)
+{
+    PrepareMedium();
+    PrepareHostFolder();
+    ASSERT_TRUE(CreateDirectoryA(Uninstaller().c_str(), NULL));
+    StartSetup();
+    FinishWizard("Quintara Tester");
+    ExpectMessageBox("Error", "Unable to create the uninstaller: \"" + Uninstaller() +
+                                  "\"\rQuintara cannot be removed through Add/Remove Programs.");
+    AnswerMessageBox(IDOK);
+    ExpectSetupComplete();
+    ExpectRegText(UninstallKey, "InstallLocation", DefaultTarget);
+    for (const char* name : { "UninstallString", "UninstallPath", "ModifyPath" })
+        EXPECT_FALSE(ReadValue(UninstallKey, name).present) << name;
+    EXPECT_TRUE(FileExists(DefaultTarget + std::string("\\Quintara.txt")));
+}

@@ -76,6 +76,22 @@ TEST(AppendPathComponent, JoinsWithExactlyOneBackslash)
     }
 }
 
+// In code page 932 0x95 0x5C is one character (a kanji): its 0x5C is no separator.
+TEST(AppendPathComponent, ATrailByteOfADoubleByteCharacterIsNoSeparator)
+{
+    ASSERT_TRUE(IsDBCSLeadByteEx(932, 0x95)) << "code page 932 is not available";
+    EXPECT_EQ(0, EndsInSeparator("C:\\\x95\x5C", 932));
+    EXPECT_EQ(1, EndsInSeparator("C:\\\x95\x5C\\", 932));
+    EXPECT_EQ(1, EndsInSeparator("C:\\\x95\x5C\\\x95\x5C\\", 932));
+    EXPECT_EQ(0, EndsInSeparator("C:\\a\x95\x5C\x95\x5C", 932));
+    EXPECT_EQ(1, EndsInSeparator("C:\\a\\", 932));
+    // A lead byte cut off by the end takes no separator with it.
+    EXPECT_EQ(0, EndsInSeparator("C:\\\x95", 932));
+    // In a single-byte code page the same bytes end in a separator.
+    EXPECT_EQ(1, EndsInSeparator("C:\\\x95\x5C", 1252));
+    EXPECT_EQ(0, EndsInSeparator("", 932));
+}
+
 TEST(AppendPathComponent, FillsAtMost259CharactersAndRefusesMore)
 {
     std::string base = "C:\\" + std::string(250, 'f');   // 253 characters

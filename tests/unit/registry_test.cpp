@@ -233,6 +233,21 @@ TEST_F(UninstallEntriesTest, WritesEveryValueWithItsTypeAndData)
     EXPECT_EQ((RegValues{ { "RegOwner", RegData(REG_SZ, std::string("Ada Lovelace", 13)) } }), Product());
 }
 
+// A key that cannot be created (a name longer than the registry allows) is reported, and the
+// values that can be stored still are.
+TEST_F(UninstallEntriesTest, EveryWriteIsAttemptedAndAFailedOneReported)
+{
+    EXPECT_EQ(1, WriteUninstallEntriesUnder(HKEY_CURRENT_USER, Key("Uninstall\\Quintara").c_str(),
+                                            Key("Halvorn\\Quintara\\2.0").c_str(), "C:\\WINDOWS\\QNTXSetup.exe"));
+    scratch.Remove();
+    ASSERT_TRUE(scratch.Create());
+    std::string unwritable = Key(std::string(300, 'k'));
+    EXPECT_EQ(0, WriteUninstallEntriesUnder(HKEY_CURRENT_USER, Key("Uninstall\\Quintara").c_str(), unwritable.c_str(),
+                                            "C:\\WINDOWS\\QNTXSetup.exe"));
+    EXPECT_EQ(17u, Entry().size());
+    EXPECT_EQ(0, WriteRegDword((HKEY)(ULONG_PTR)0x1234, "Key", "Value", 1));
+}
+
 TEST_F(UninstallEntriesTest, EmptyUserNameGivesEmptyOwnerValues)
 {
     AppState.UserName[0] = '\0';
