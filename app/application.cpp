@@ -1,8 +1,9 @@
 #include "app/application.h"
-#include "app/app_state.h"
 #include "app/background_window.h"
 #include "install/setup_flow.h"
 #include "resources/resource.h"
+#include "state/app_state.h"
+#include "state/texts.h"
 #include "support/system_library.h"
 #include "uninstall/uninstall_flow.h"
 #include <objbase.h>
@@ -45,7 +46,7 @@ int RunApplication(HINSTANCE instance, HINSTANCE, LPSTR, int)
     AppState.WizardBitmap = (HBITMAP)LoadImageA(instance, MAKEINTRESOURCEA(IDB_SIDE_IMAGE), IMAGE_BITMAP,
                                                 0, 0, LR_CREATEDIBSECTION);
     // Painted when the first dialog or message box of the flow dispatches messages.
-    HWND mainWindow = CreateWindowExA(0, BackgroundClassName, BackgroundWindowTitle, WS_POPUP | WS_VISIBLE,
+    HWND mainWindow = CreateWindowExA(0, BackgroundClassName, SetupTitle, WS_POPUP | WS_VISIBLE,
                                       0, 0, width, height, NULL, NULL, instance, NULL);
 
     if (AppState.InstallMode == InstallModeUninstall)

@@ -1,14 +1,7 @@
 #include "app/background_window.h"
-#include "app/app_state.h"
 #include "resources/resource.h"
-
-const char BackgroundClassName[] = "QTXSetupClass";
-const char BackgroundWindowTitle[] = "Quintara Setup";
-
-static const char SetupTitle[] = "Quintara Setup";
-static const char UninstallTitle[] = "Quintara Uninstall";
-static const char CreditsLine[] = "Skelda Setup Utility 2.0";
-static const char CopyrightNotice[] = "Copyright (c) 2026 Skelda Software. All rights reserved.";
+#include "state/app_state.h"
+#include "state/texts.h"
 
 int GradientBandTop(int band, int top, int height)
 {

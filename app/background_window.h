@@ -2,9 +2,6 @@
 #pragma once
 #include <windows.h>
 
-extern const char BackgroundClassName[];
-extern const char BackgroundWindowTitle[];
-
 // Registers "QTXSetupClass" with BackgroundWindowProc; the result is not examined.
 void RegisterBackgroundClass(HINSTANCE instance);
 

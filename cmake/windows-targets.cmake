@@ -10,7 +10,9 @@ file(GLOB QNTX_CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/install/*.cpp
   ${CMAKE_SOURCE_DIR}/uninstall/*.cpp
   ${CMAKE_SOURCE_DIR}/ui/*.cpp
-  ${CMAKE_SOURCE_DIR}/support/*.cpp)
+  ${CMAKE_SOURCE_DIR}/support/*.cpp
+  ${CMAKE_SOURCE_DIR}/state/*.cpp
+  ${CMAKE_SOURCE_DIR}/format/*.cpp)
 list(REMOVE_ITEM QNTX_CORE_SOURCES ${CMAKE_SOURCE_DIR}/app/main.cpp)
 
 add_library(qntx_core STATIC ${QNTX_CORE_SOURCES})

@@ -1,9 +1,8 @@
 #include "install/setup_flow.h"
-#include "app/app_state.h"
-#include "app/texts.h"
 #include "install/extract_files.h"
 #include "install/uninstall_entries.h"
-#include "resources/resource.h"
+#include "state/app_state.h"
+#include "state/texts.h"
 #include "support/paths.h"
 #include "support/registry.h"
 #include "ui/progress_window.h"
@@ -32,6 +31,67 @@ static void ProposeDestinationAndOwner()
                   sizeof AppState.UserName);
 }
 
+static HANDLE OpenDataFile(HWND mainWindow)
+{
+    char dataPath[MAX_PATH];
+    MakeModulePath(AppState.Instance, dataPath, DataFileSuffix, 0);
+    HANDLE dataFile = CreateFileA(dataPath, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (dataFile == INVALID_HANDLE_VALUE)
+        MessageBoxA(mainWindow, MsgCannotOpenDataFile, CaptionSetup, MB_ICONERROR);
+    return dataFile;
+}
+
+// 1 when the destination exists or was created; otherwise both messages have been shown.
+static int CheckDestination(HWND mainWindow)
+{
+    char folder[MAX_PATH];
+    lstrcpynA(folder, AppState.TargetFolder, sizeof folder);
+    if (EnsureFolder(mainWindow, folder))
+        return 1;
+    // TargetFolder holds at most 259 characters: the whole message fits.
+    char message[MAX_PATH + 64];
+    wsprintfA(message, MsgCannotLocateTargetFormat, AppState.TargetFolder);
+    MessageBoxA(mainWindow, message, CaptionSetup, MB_ICONERROR);
+    return 0;
+}
+
+// The new log, or INVALID_HANDLE_VALUE when it cannot be created; *goOn is 0 when the person
+// then chose not to install without one.
+static HANDLE CreateSetupLog(HWND mainWindow, int* goOn)
+{
+    char logPath[MAX_PATH];
+    GetWindowsDirectoryA(logPath, sizeof logPath);
+    AppendPathComponent(logPath, SetupLogName);
+    HANDLE log = CreateFileA(logPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    *goOn = log != INVALID_HANDLE_VALUE ||
+            MessageBoxA(mainWindow, MsgCannotCreateLog, CaptionSetup, MB_ICONWARNING | MB_YESNO) != IDNO;
+    return log;
+}
+
+// Extraction's view of the progress window: labels and percentages go to it, problems to
+// message boxes it owns.
+static void ShowLabelInProgressWindow(void* progressWindow, const char* label)
+{
+    ShowProgressItem((HWND)progressWindow, label);
+}
+
+static void ShowPercentInProgressWindow(void* progressWindow, int percent)
+{
+    ShowProgressPercent((HWND)progressWindow, percent);
+}
+
+static void ShowErrorOverProgressWindow(void* progressWindow, const char* text)
+{
+    MessageBoxA((HWND)progressWindow, text, CaptionError, MB_OK | MB_ICONERROR);
+}
+
+static void ExtractWithProgress(HWND progressWindow, HANDLE dataFile, HANDLE log)
+{
+    ExtractionView view = { progressWindow, ShowLabelInProgressWindow, ShowPercentInProgressWindow,
+                            ShowErrorOverProgressWindow };
+    ExtractFiles(&view, dataFile, log);
+}
+
 // Leaves a copy of the running executable in the Windows directory as the uninstaller;
 // `uninstaller` (MAX_PATH bytes) receives its path.
 static void CopySelfAsUninstaller(char* uninstaller)
@@ -45,53 +105,43 @@ static void CopySelfAsUninstaller(char* uninstaller)
 
 void RunSetup(HWND mainWindow)
 {
-    // First half: the data file's name, then the log's; second half: the uninstaller's path.
-    char path[2 * MAX_PATH];
-    char* uninstaller = path + MAX_PATH;
+    HANDLE log = INVALID_HANDLE_VALUE;
+    HWND progressWindow = NULL;
+    const char* closing = NULL;
+    UINT closingStyle = 0;
 
     ProposeDestinationAndOwner();
-
-    MakeModulePath(path, DataFileSuffix, 0);
-    HANDLE dataFile = CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (dataFile == INVALID_HANDLE_VALUE) {
-        MessageBoxA(mainWindow, MsgCannotOpenDataFile, CaptionSetup, MB_ICONERROR);
+    HANDLE dataFile = OpenDataFile(mainWindow);
+    if (dataFile == INVALID_HANDLE_VALUE)
         return;
-    }
 
     if (RunSetupWizard(mainWindow) == 0) {
-        CloseHandle(dataFile);
-        MessageBoxA(mainWindow, MsgSetupAborted, CaptionSetup, MB_OK);
-        return;
+        closing = MsgSetupAborted;
+        closingStyle = MB_OK;
+        goto release;
     }
+    if (!CheckDestination(mainWindow))
+        goto release;
+    int goOn;
+    log = CreateSetupLog(mainWindow, &goOn);
+    if (!goOn)
+        goto release;
 
-    lstrcpynA(path, AppState.TargetFolder, MAX_PATH);
-    if (!EnsureFolder(mainWindow, path)) {
-        // TargetFolder holds at most 259 characters, so the message fits the whole buffer.
-        wsprintfA(path, MsgCannotLocateTargetFormat, AppState.TargetFolder);
-        MessageBoxA(mainWindow, path, CaptionSetup, MB_ICONERROR);
-        CloseHandle(dataFile);
-        return;
-    }
-
-    GetWindowsDirectoryA(path, MAX_PATH);
-    AppendPathComponent(path, SetupLogName);
-    HANDLE log = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (log == INVALID_HANDLE_VALUE &&
-        MessageBoxA(mainWindow, MsgCannotCreateLog, CaptionSetup, MB_ICONWARNING | MB_YESNO) == IDNO) {
-        CloseHandle(dataFile);
-        return;
-    }
-
-    HWND progressWindow = CreateProgressWindow(mainWindow);
-    ExtractFiles(progressWindow, dataFile, log);
-
+    progressWindow = CreateProgressWindow(mainWindow);
+    ExtractWithProgress(progressWindow, dataFile, log);
+    char uninstaller[MAX_PATH];
     CopySelfAsUninstaller(uninstaller);
-    SetDlgItemTextA(progressWindow, IDC_CURRENT_ITEM, MsgCreatingRegistryKeys);
+    ShowProgressItem(progressWindow, MsgCreatingRegistryKeys);
     WriteUninstallEntries(uninstaller);
+    closing = MsgSetupComplete;
+    closingStyle = MB_ICONINFORMATION;
 
+release:
     if (log != INVALID_HANDLE_VALUE)
         CloseHandle(log);
     CloseHandle(dataFile);
-    DestroyWindow(progressWindow);
-    MessageBoxA(mainWindow, MsgSetupComplete, CaptionSetup, MB_ICONINFORMATION);
+    if (progressWindow)
+        DestroyWindow(progressWindow);
+    if (closing)
+        MessageBoxA(mainWindow, closing, CaptionSetup, closingStyle);
 }

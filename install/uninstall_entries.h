@@ -2,9 +2,6 @@
 #pragma once
 #include <windows.h>
 
-extern const char UninstallKeyPath[];
-extern const char ProductKeyPath[];
-
 // Writes both keys below HKEY_LOCAL_MACHINE; uninstaller is the path of the uninstaller copy.
 void WriteUninstallEntries(const char* uninstaller);
 

@@ -1,5 +1,4 @@
 #include "support/paths.h"
-#include "app/app_state.h"
 
 static int IsBlank(char c)
 {
@@ -29,9 +28,9 @@ static void MarkUnusable(char* path, int length)
     path[length + 1] = '\0';
 }
 
-void MakeModulePath(char* out, const char* name, int cutAtFolder)
+void MakeModulePath(HMODULE module, char* out, const char* name, int cutAtFolder)
 {
-    DWORD n = GetModuleFileNameA(AppState.Instance, out, MAX_PATH);
+    DWORD n = GetModuleFileNameA(module, out, MAX_PATH);
     // A failed or cut-short lookup (the result fills the buffer) gives no usable path.
     if (n == 0 || n >= MAX_PATH) {
         MarkUnusable(out, 0);

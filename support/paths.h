@@ -4,9 +4,10 @@
 
 void TrimBlanks(char* text);
 
-// out: a MAX_PATH buffer. cutAtFolder 0 cuts after the last '.', otherwise after the last
-// '\' or '/'. A result that would not fit ends in "?", which no later open accepts.
-void MakeModulePath(char* out, const char* name, int cutAtFolder);
+// out: a MAX_PATH buffer; the path of `module`'s file with `name` put in place of what
+// follows its last '.' (cutAtFolder 0) or its last '\' or '/' (cutAtFolder nonzero). A
+// result that would not fit ends in "?", which no later open accepts.
+void MakeModulePath(HMODULE module, char* out, const char* name, int cutAtFolder);
 
 // base: a MAX_PATH buffer. Joins name onto it with exactly one backslash. Returns 1 when the
 // whole result fits; otherwise returns 0 and leaves a path ending in "?" that every open

@@ -1,5 +1,5 @@
 #include "ui/folder_picker.h"
-#include "app/texts.h"
+#include "state/texts.h"
 #include <shlobj.h>
 
 // Shows the full path of the highlighted folder; items without one keep the previous text.

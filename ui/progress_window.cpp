@@ -1,5 +1,5 @@
 #include "ui/progress_window.h"
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "resources/resource.h"
 #include <commctrl.h>
 
@@ -18,6 +18,16 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
     }
     // Cancel included: the window only displays, it cannot stop the installation.
     return FALSE;
+}
+
+void ShowProgressItem(HWND window, const char* text)
+{
+    SetDlgItemTextA(window, IDC_CURRENT_ITEM, text);
+}
+
+void ShowProgressPercent(HWND window, int percent)
+{
+    SendDlgItemMessageA(window, IDC_PROGRESS_BAR, PBM_SETPOS, (WPARAM)percent, 0);
 }
 
 HWND CreateProgressWindow(HWND owner)

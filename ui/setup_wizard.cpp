@@ -1,6 +1,6 @@
 #include "ui/setup_wizard.h"
-#include "app/app_state.h"
-#include "app/texts.h"
+#include "state/app_state.h"
+#include "state/texts.h"
 #include "resources/resource.h"
 #include "support/paths.h"
 #include "support/system_library.h"

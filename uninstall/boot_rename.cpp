@@ -1,12 +1,11 @@
 #include "uninstall/boot_rename.h"
 #include "support/file_io.h"
 #include "support/paths.h"
+#include "state/texts.h"
 
 // Wininit.ini is a text file of lines; Windows carries out the lines of its [rename]
 // section at the next start, "NUL=path" deleting path. The section is found by a line equal
 // to "[rename]", case included; every other line is copied unchanged, each ended by CR LF.
-
-static const char RenameHeader[] = "[rename]";
 
 enum { LineSize = 1024 };
 
@@ -56,14 +55,14 @@ static int WriteUpdatedCopy(HANDLE wininit, HANDLE copy, const char* entry)
         }
         if (!WriteLine(copy, line))
             return 0;
-        if (lstrcmpA(line, RenameHeader) == 0) {
+        if (lstrcmpA(line, RenameSectionHeader) == 0) {
             if (!WriteLine(copy, entry))
                 return 0;
             headerSeen = 1;
         }
     }
     if (!headerSeen)
-        return WriteLine(copy, NULL) && WriteLine(copy, RenameHeader) && WriteLine(copy, entry);
+        return WriteLine(copy, NULL) && WriteLine(copy, RenameSectionHeader) && WriteLine(copy, entry);
     return 1;
 }
 
@@ -75,7 +74,7 @@ void ScheduleBootRename(const char* entry)
     if (length == 0 || length >= sizeof wininitPath)
         return;
     lstrcpyA(copyPath, wininitPath);
-    if (!AppendPathComponent(wininitPath, "Wininit.ini") || !AppendPathComponent(copyPath, "Wininit.~in"))
+    if (!AppendPathComponent(wininitPath, WininitName) || !AppendPathComponent(copyPath, WininitCopyName))
         return;
 
     HANDLE wininit = CreateFileA(wininitPath, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
@@ -83,7 +82,7 @@ void ScheduleBootRename(const char* entry)
         HANDLE created = CreateUnshared(wininitPath);
         if (created == INVALID_HANDLE_VALUE)
             return;
-        int complete = WriteLine(created, RenameHeader) && WriteLine(created, entry);
+        int complete = WriteLine(created, RenameSectionHeader) && WriteLine(created, entry);
         if (!CloseHandle(created))
             complete = 0;
         // There was no Wininit.ini before: a half-written one must not stay behind.

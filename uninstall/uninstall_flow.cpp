@@ -1,7 +1,6 @@
 #include "uninstall/uninstall_flow.h"
-#include "app/app_state.h"
-#include "app/texts.h"
-#include "install/uninstall_entries.h"
+#include "state/app_state.h"
+#include "state/texts.h"
 #include "support/file_io.h"
 #include "support/paths.h"
 #include "support/registry.h"
@@ -47,7 +46,7 @@ int MakeSelfDeleteEntry(char* entry, const char* path)
 int ReplaySetupLog(HWND owner)
 {
     char text[LogLineSize];
-    MakeModulePath(AppState.TargetFolder, SetupLogName, 1);
+    MakeModulePath(AppState.Instance, AppState.TargetFolder, SetupLogName, 1);
     HANDLE log = CreateFileA(AppState.TargetFolder, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                              NULL);
     if (log == INVALID_HANDLE_VALUE) {
@@ -75,7 +74,7 @@ int ReplaySetupLog(HWND owner)
 void RunUninstall(HWND mainWindow)
 {
     char installLocation[MAX_PATH];
-    ReadRegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, "InstallLocation", EmptyText, installLocation,
+    ReadRegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, ValueInstallLocation, EmptyText, installLocation,
                   sizeof installLocation);
     if (installLocation[0] == '\0') {
         MessageBoxA(mainWindow, MsgNotInstalled, CaptionUninstall, MB_ICONERROR);

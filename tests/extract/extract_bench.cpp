@@ -1,7 +1,7 @@
 // Measures ExtractFiles on a setup data file against a plain CopyFileA of the same files
 // already expanded. Not a test: scripts/bench-payload.sh runs it.
 // Usage: extract_bench DATAFILE TARGET_FOLDER EXPANDED_FOLDER COPY_FOLDER
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "install/extract_files.h"
 #include <windows.h>
 #include <stdio.h>
@@ -35,6 +35,14 @@ static void WalkFolder(const std::string& folder, const char* copyTo, int& files
     FindClose(search);
 }
 
+// The benchmark shows nothing while it measures; problems go to stderr.
+static void IgnoreLabel(void*, const char*) {}
+static void IgnorePercent(void*, int) {}
+static void PrintError(void*, const char* text)
+{
+    fprintf(stderr, "extraction: %s\n", text);
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 5) {
@@ -54,7 +62,8 @@ int main(int argc, char** argv)
 
     LARGE_INTEGER start, extracted, copied;
     QueryPerformanceCounter(&start);
-    ExtractFiles(NULL, data, log);
+    ExtractionView view = { NULL, IgnoreLabel, IgnorePercent, PrintError };
+    ExtractFiles(&view, data, log);
     QueryPerformanceCounter(&extracted);
     CloseHandle(log);
     CloseHandle(data);

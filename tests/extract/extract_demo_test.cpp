@@ -33,7 +33,7 @@ TEST_F(ExtractDemo, DemoPayloadInstallsByteExactly)
 
     Extract();
 
-    EXPECT_TRUE(boxes_.empty()) << boxes_[0].text;
+    EXPECT_TRUE(errors_.empty()) << errors_[0];
     std::string expectedLog;
     for (const packer::ManifestEntry& entry : entries) {
         std::string source;

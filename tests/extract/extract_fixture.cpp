@@ -1,23 +1,22 @@
 #include "extract_fixture.h"
-#include "app/app_state.h"
-#include "install/extract_files.h"
 #include "packer/szdd.h"
-#include "resources/resource.h"
-#include <commctrl.h>
+#include "state/app_state.h"
 
 namespace {
 
-const char RecorderClass[] = "QntxProgressRecorder";
-
-LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+void RecordLabel(void* context, const char* label)
 {
-    auto* recording = reinterpret_cast<ProgressRecording*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    int id = GetDlgCtrlID(window);
-    if (recording && message == WM_SETTEXT && id == IDC_CURRENT_ITEM)
-        recording->labels.push_back(reinterpret_cast<const char*>(lParam));
-    if (recording && message == PBM_SETPOS && id == IDC_PROGRESS_BAR)
-        recording->positions.push_back(static_cast<int>(wParam));
-    return DefWindowProcA(window, message, wParam, lParam);
+    static_cast<ExtractionRecording*>(context)->labels.push_back(label);
+}
+
+void RecordPercent(void* context, int percent)
+{
+    static_cast<ExtractionRecording*>(context)->positions.push_back(percent);
+}
+
+void RecordError(void* context, const char* text)
+{
+    static_cast<ExtractionRecording*>(context)->errors.push_back(text);
 }
 
 std::string EnvironmentValue(const char* name)
@@ -36,21 +35,9 @@ std::string Field(const std::string& text)
 
 } // namespace
 
-HWND CreateProgressRecorder(ProgressRecording* recording)
+ExtractionView RecordingView(ExtractionRecording* recording)
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = RecorderProc;
-    windowClass.hInstance = GetModuleHandleA(NULL);
-    windowClass.lpszClassName = RecorderClass;
-    RegisterClassA(&windowClass); // fails harmlessly once registered
-    HWND window = CreateWindowA(RecorderClass, "Progress", WS_POPUP, 0, 0, 300, 100, NULL, NULL,
-                                GetModuleHandleA(NULL), NULL);
-    for (int id : { IDC_CURRENT_ITEM, IDC_PROGRESS_BAR }) {
-        HWND item = CreateWindowA(RecorderClass, "", WS_CHILD, 0, 0, 10, 10, window,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(NULL), NULL);
-        SetWindowLongPtrA(item, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(recording));
-    }
-    return window;
+    return ExtractionView { recording, RecordLabel, RecordPercent, RecordError };
 }
 
 std::string RecordBytesWithLength(const std::string& name, const std::string& label, const std::string& data,
@@ -186,13 +173,10 @@ void ExtractSandbox::SetUp()
     SetEnvironmentVariableA("TMP", temp_.c_str());
     SetEnvironmentVariableA("TEMP", temp_.c_str());
     lstrcpynA(AppState.TargetFolder, target_.c_str(), MAX_PATH);
-    window_ = CreateProgressRecorder(&progress_);
-    ASSERT_NE(window_, (HWND)NULL);
 }
 
 void ExtractSandbox::TearDown()
 {
-    DestroyWindow(window_);
     SetEnvironmentVariableA("TMP", savedTmp_.empty() ? NULL : savedTmp_.c_str());
     SetEnvironmentVariableA("TEMP", savedTemp_.empty() ? NULL : savedTemp_.c_str());
     for (const std::string& path : systemFiles_)
@@ -215,7 +199,7 @@ std::string ExtractSandbox::SystemPath(const std::string& base)
     return path;
 }
 
-void ExtractSandbox::Extract(HWND progressWindow, HANDLE logOverride, bool useLogOverride)
+void ExtractSandbox::Extract(HANDLE logOverride, bool useLogOverride)
 {
     ASSERT_TRUE(WriteFileBytes(dataPath_, data_));
     HANDLE dataFile = CreateFileA(dataPath_.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
@@ -223,11 +207,9 @@ void ExtractSandbox::Extract(HWND progressWindow, HANDLE logOverride, bool useLo
     HANDLE logFile = useLogOverride ? logOverride
                                     : CreateFileA(logPath_.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                                                   FILE_ATTRIBUTE_NORMAL, NULL);
-    {
-        MessageBoxAnswerer answerer;
-        ExtractFiles(progressWindow, dataFile, logFile);
-        boxes_ = answerer.Stop();
-    }
+    progress_ = ExtractionRecording();
+    ExtractionView view = RecordingView(&progress_);
+    ExtractFiles(&view, dataFile, logFile);
     if (!useLogOverride)
         CloseHandle(logFile);
     CloseHandle(dataFile);
@@ -243,12 +225,4 @@ void ExtractSandbox::ExpectTempFolderEmpty(const char* file, int line)
     GetTempPathA(sizeof folder, folder);
     for (const std::string& name : FolderEntries(folder))
         ADD_FAILURE_AT(file, line) << "left in the temporary folder: " << name;
-}
-
-void ExtractSandbox::ExpectErrorBoxAt(const char* file, int line, const SeenMessageBox& box, const std::string& text)
-{
-    if (box.caption != "Error" || box.text != text || box.owner != window_ || !box.errorIcon)
-        ADD_FAILURE_AT(file, line) << "message box: caption [" << box.caption << "] text [" << box.text << "] owner "
-                                   << box.owner << " (progress window " << window_ << ") error icon "
-                                   << box.errorIcon << "; expected caption [Error] text [" << text << "]";
 }

@@ -1,19 +1,20 @@
 // Scaffolding for the tests of ExtractFiles: a sandbox folder per test (target folder,
-// temporary folder, data file and log), a writer of data-file records, and a stand-in
-// progress window that records the labels and percentages it is given.
+// temporary folder, data file and log), a writer of data-file records, and a view that
+// records the labels, percentages and errors extraction reports.
 #pragma once
-#include "message_boxes.h"
+#include "install/extract_files.h"
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
-// Items 101 and 102 of a window of its own: every WM_SETTEXT and PBM_SETPOS is kept.
-struct ProgressRecording {
+// Everything extraction reported through its view, in order.
+struct ExtractionRecording {
     std::vector<std::string> labels;
     std::vector<int> positions;
+    std::vector<std::string> errors;
 };
-HWND CreateProgressRecorder(ProgressRecording* recording);
+ExtractionView RecordingView(ExtractionRecording* recording);
 
 // One data-file record: header fields exactly as given (a field of 64 bytes or more is
 // written without a terminator), then the data. packedLength defaults to the data's size.
@@ -37,7 +38,6 @@ const DWORD HiddenAloneAsReported = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHI
 
 #define EXPECT_FILE(path, bytes) ExpectFileAt(__FILE__, __LINE__, (path), (bytes))
 #define EXPECT_NO_FILE(path) ExpectNoFileAt(__FILE__, __LINE__, (path))
-#define EXPECT_BOX(box, text) ExpectErrorBoxAt(__FILE__, __LINE__, (box), (text))
 void ExpectFileAt(const char* file, int line, const std::string& path, const std::string& bytes);
 void ExpectNoFileAt(const char* file, int line, const std::string& path);
 
@@ -59,14 +59,12 @@ protected:
     std::string TargetPath(const std::string& name) const { return JoinPath(target_, name); }
     static std::string LogLine(const std::string& path) { return "+" + path + "\r\n"; }
 
-    // Writes the data file and runs ExtractFiles on it, answering its message boxes. The
-    // log, the boxes and what the progress window was told are kept for the checks.
-    void Extract(HWND progressWindow, HANDLE logOverride = NULL, bool useLogOverride = false);
-    void Extract() { Extract(window_); }
+    // Writes the data file and runs ExtractFiles on it. The log and everything reported
+    // through the view are kept for the checks.
+    void Extract(HANDLE logOverride = NULL, bool useLogOverride = false);
 
     // The temporary folder in use (TMP) must be empty again after every run.
     void ExpectTempFolderEmpty(const char* file, int line);
-    void ExpectErrorBoxAt(const char* file, int line, const SeenMessageBox& box, const std::string& text);
 
     std::string root_;
     std::string target_;
@@ -75,9 +73,8 @@ protected:
     std::string logPath_;
     std::string data_;
     std::string log_;
-    std::vector<SeenMessageBox> boxes_;
-    ProgressRecording progress_;
-    HWND window_ = NULL;
+    ExtractionRecording progress_;
+    std::vector<std::string>& errors_ = progress_.errors;
 
 private:
     std::string savedTmp_;

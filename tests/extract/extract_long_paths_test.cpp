@@ -1,7 +1,7 @@
 // Destinations and temporary folders past the 128 characters that OpenFile (and so
 // LZOpenFileA) takes, up to the 259 characters a path buffer holds.
 #include "extract_fixture.h"
-#include "app/app_state.h"
+#include "state/app_state.h"
 
 class ExtractLongPaths : public ExtractSandbox {
 protected:
@@ -35,7 +35,7 @@ TEST_F(ExtractLongPaths, TargetFolderOfAbout200CharactersInstallsEveryRecord)
 
     Extract();
 
-    EXPECT_TRUE(boxes_.empty()) << boxes_[0].text;
+    EXPECT_TRUE(errors_.empty()) << errors_[0];
     const std::string frame = JoinPath(folder, "Quintara Frame.csc");
     EXPECT_FILE(frame, text);
     EXPECT_FILE(JoinPath(folder, "plain.dat"), "stored unchanged");
@@ -56,7 +56,7 @@ TEST_F(ExtractLongPaths, TemporaryFolderPast128CharactersWorks)
 
     Extract();
 
-    EXPECT_TRUE(boxes_.empty()) << boxes_[0].text;
+    EXPECT_TRUE(errors_.empty()) << errors_[0];
     EXPECT_FILE(TargetPath("a.txt"), text);
     EXPECT_FILE(TargetPath("b.dat"), "plain");
     EXPECT_TRUE(FolderEntries(temp).empty()) << "left behind: " << FolderEntries(temp)[0];
@@ -77,8 +77,8 @@ TEST_F(ExtractLongPaths, DestinationOf259CharactersInstallsAndOneOf260IsSkipped)
 
     const std::string installed = JoinPath(folder, fits);
     EXPECT_FILE(installed, "exactly 259 characters");
-    ASSERT_EQ(1u, boxes_.size());
-    EXPECT_BOX(boxes_[0], "Destination path too long: \"" + tooLong + "\"");
+    ASSERT_EQ(1u, errors_.size());
+    EXPECT_EQ(errors_[0], "Destination path too long: \"" + tooLong + "\"");
     EXPECT_TRUE(FolderEntries(folder).size() == 2u) << FolderEntries(folder).size() << " entries";
     EXPECT_FILE(JoinPath(folder, "after.txt"), "after");
     EXPECT_EQ(LogLine(installed) + LogLine(JoinPath(folder, "after.txt")), log_);

@@ -3,7 +3,7 @@
 // the log holds only whole lines, the temporary folder is left empty, and once there is room
 // again the same data file installs completely.
 #include "extract_fixture.h"
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "uninstall/full_disk.h"
 
 namespace {
@@ -60,7 +60,7 @@ protected:
     {
         disk_.Free();
         Extract();
-        EXPECT_TRUE(boxes_.empty()) << boxes_.size() << " messages, the first: " << boxes_[0].text;
+        EXPECT_TRUE(errors_.empty()) << errors_.size() << " messages, the first: " << errors_[0];
         EXPECT_FILE(TargetPath("first.txt"), text_);
         EXPECT_FILE(TargetPath("big.bin"), big_);
         EXPECT_FILE(TargetPath("last.txt"), text_ + "last");
@@ -81,9 +81,9 @@ TEST_F(FullDiskExtraction, FullTargetDiskInstallsWhatFitsAndLogsEveryFileThere)
 
     Extract();
 
-    ASSERT_EQ(2u, boxes_.size()) << "the first: " << (boxes_.empty() ? "" : boxes_[0].text);
-    EXPECT_BOX(boxes_[0], "Unable to install file: \"" + TargetPath("big.bin") + "\"");
-    EXPECT_BOX(boxes_[1], "Unable to install file: \"" + TargetPath("last.txt") + "\"");
+    ASSERT_EQ(2u, errors_.size()) << "the first: " << (errors_.empty() ? "" : errors_[0]);
+    EXPECT_EQ(errors_[0], "Unable to install file: \"" + TargetPath("big.bin") + "\"");
+    EXPECT_EQ(errors_[1], "Unable to install file: \"" + TargetPath("last.txt") + "\"");
     EXPECT_FILE(TargetPath("first.txt"), text_);
     // The files cut short are logged, so that an uninstallation removes them too.
     EXPECT_EQ(LogLines(target_, { "first.txt", "big.bin", "last.txt" }), log_);
@@ -109,13 +109,13 @@ TEST_F(FullDiskExtraction, FullLogDiskInstallsNoFileItCannotLogAndLeavesNoPartOf
     disk_.Fill(0);
     ASSERT_FALSE(HasFatalFailure());
 
-    Extract(window_, log, true);
+    Extract(log, true);
     CloseHandle(log);
 
     const char* names[] = { "first.txt", "big.bin", "last.txt" };
-    EXPECT_EQ(3u, boxes_.size());
-    for (size_t i = 0; i < 3 && i < boxes_.size(); ++i)
-        EXPECT_BOX(boxes_[i], "Unable to install file: \"" + TargetPath(names[i]) + "\"");
+    EXPECT_EQ(3u, errors_.size());
+    for (size_t i = 0; i < 3 && i < errors_.size(); ++i)
+        EXPECT_EQ(errors_[i], "Unable to install file: \"" + TargetPath(names[i]) + "\"");
     EXPECT_TRUE(ReadFileBytes(logPath_, log_));
     EXPECT_EQ(earlier, log_) << "a part of a line was left in the log";
     EXPECT_EQ(std::vector<std::string>{}, FolderEntries(target_)) << "a file that cannot be logged is not installed";
@@ -135,8 +135,8 @@ TEST_F(FullDiskExtraction, FullTemporaryDiskStopsAfterTheFilesAlreadyInstalled)
     Extract();
 
     // The staging copy that cannot be written ends the loop, with the message of a failed copy.
-    ASSERT_EQ(1u, boxes_.size()) << "the first: " << boxes_[0].text;
-    EXPECT_BOX(boxes_[0], "Error reading Setup Data file");
+    ASSERT_EQ(1u, errors_.size()) << "the first: " << errors_[0];
+    EXPECT_EQ(errors_[0], "Error reading Setup Data file");
     EXPECT_FILE(TargetPath("first.txt"), text_);
     EXPECT_NO_FILE(TargetPath("big.bin"));
     EXPECT_NO_FILE(TargetPath("last.txt"));

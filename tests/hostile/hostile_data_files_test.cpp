@@ -376,10 +376,9 @@ protected:
     // as the uninstaller leaves it, and the files it put into the system folder.
     void CheckRun(const std::string& what, const std::vector<std::string>& systemBefore)
     {
-        for (const SeenMessageBox& box : boxes_)
-            if (box.caption != "Error" || !box.errorIcon || box.owner != window_ || !IsExtractionMessage(box.text))
-                ADD_FAILURE() << "[" << what << "] unexpected message box: caption [" << box.caption << "] text ["
-                              << box.text << "] error icon " << box.errorIcon;
+        for (const std::string& error : errors_)
+            if (!IsExtractionMessage(error))
+                ADD_FAILURE() << "[" << what << "] unexpected error reported: [" << error << "]";
 
         std::string prefix = Lower(target_ + "\\");
         for (const std::string& line : LogLines(log_)) {
@@ -446,9 +445,9 @@ TEST_F(HostileDataFiles, DeviceNamesAndControlCharactersAreRefusedLookalikesInst
 
     Extract();
 
-    ASSERT_EQ(refused.size(), boxes_.size());
+    ASSERT_EQ(refused.size(), errors_.size());
     for (size_t i = 0; i < refused.size(); ++i)
-        EXPECT_BOX(boxes_[i], "Invalid file name in Setup Data file: \"" + refused[i] + "\"");
+        EXPECT_EQ(errors_[i], "Invalid file name in Setup Data file: \"" + refused[i] + "\"");
     for (const std::string& name : installed)
         EXPECT_FILE(TargetPath(name), "installed " + name);
     EXPECT_EQ(expectedLog, log_);
@@ -479,7 +478,7 @@ TEST_F(HostileDataFiles, NoCrashNoHangNothingOutsideEveryWrittenFileLogged)
             Extract();
         }
         installedInTarget += (int)LogLines(log_).size();
-        withMessages += !boxes_.empty();
+        withMessages += !errors_.empty();
         CheckRun(file.what, systemBefore);
         if (HasFatalFailure())
             break;

@@ -1,4 +1,5 @@
 // The setup data file's record layout, the record reader and the naming rule.
+#include "common/record_name_table.h"
 #include "packer/data_file.h"
 #include "test_support.h"
 #include <gtest/gtest.h>
@@ -134,4 +135,11 @@ TEST(RecordName, NamesThatLeaveTheFolderOrNameNoPlainFileAreRefused)
     EXPECT_NE("", CheckRecordName(std::string(64, 'x')));
     EXPECT_EQ("", CheckLabel(std::string(63, 'l')));
     EXPECT_NE("", CheckLabel(std::string(64, 'l')));
+}
+
+// The extraction tests run the same table through the installer.
+TEST(RecordName, TheSharedTableGetsTheInstallersVerdicts)
+{
+    for (const RecordNameCase& c : RecordNameTable())
+        EXPECT_EQ(c.accepted, CheckRecordName(c.name).empty()) << "[" << c.name << "]: " << CheckRecordName(c.name);
 }

@@ -1,6 +1,6 @@
 // The dialog templates as the resource compiler wrote them into the executable, read back from
 // this program's own copy of the resources, and the shape of the licence text.
-#include "app/texts.h"
+#include "state/texts.h"
 #include "resources/resource.h"
 #include <windows.h>
 #include <gtest/gtest.h>

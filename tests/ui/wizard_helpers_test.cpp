@@ -1,5 +1,5 @@
 // The wizard's own helpers, in this process: the shortened folder display and the centring.
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "resources/resource.h"
 #include "ui/setup_wizard.h"
 #include <gtest/gtest.h>

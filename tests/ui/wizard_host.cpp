@@ -8,7 +8,8 @@
 //       shows the progress window as created, dispatching messages until it is ended.
 //   wizard_host setup TARGETFOLDER USERNAME
 //       the wizard, then after Finish the progress window part-way through a sample file.
-#include "app/app_state.h"
+#include "state/app_state.h"
+#include "state/texts.h"
 #include "app/background_window.h"
 #include "resources/resource.h"
 #include "support/system_library.h"
@@ -26,7 +27,7 @@ static const UINT HostLifetimeMs = 300000;
 static HWND CreateBackground(HINSTANCE instance)
 {
     RegisterBackgroundClass(instance);
-    return CreateWindowExA(0, BackgroundClassName, BackgroundWindowTitle, WS_POPUP | WS_VISIBLE, 0, 0,
+    return CreateWindowExA(0, BackgroundClassName, SetupTitle, WS_POPUP | WS_VISIBLE, 0, 0,
                            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), NULL, NULL, instance,
                            NULL);
 }

@@ -1,6 +1,6 @@
 // The setup wizard driven as a person drives it: the robot in this process, the wizard in the
 // test host over the background window.
-#include "app/texts.h"
+#include "state/texts.h"
 #include "ui_robot_support.h"
 
 using namespace robot;

@@ -1,9 +1,10 @@
 // The setup log replay and the whole uninstall flow, with the log beside this program.
-#include "app/app_state.h"
 #include "common/files.h"
 #include "common/message_boxes.h"
 #include "common/registry.h"
 #include "install/uninstall_entries.h"
+#include "state/app_state.h"
+#include "state/texts.h"
 #include "uninstall/uninstall_flow.h"
 #include <gtest/gtest.h>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The backdrop's gradient arithmetic and what it paints in each mode.
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "app/background_window.h"
 #include <gtest/gtest.h>
 #include <string>

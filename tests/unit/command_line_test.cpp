@@ -1,6 +1,6 @@
 // The rule that picks installing or uninstalling from the command line.
 #include "app/application.h"
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include <gtest/gtest.h>
 
 static void ExpectMode(const char* commandLine, int expected)

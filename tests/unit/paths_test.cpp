@@ -1,5 +1,5 @@
 // Trimming, joining and module-relative paths, within their MAX_PATH buffers.
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "support/paths.h"
 #include <gtest/gtest.h>
 #include <string.h>
@@ -104,16 +104,16 @@ TEST_F(ModulePathTest, CutsAfterTheLastDotOrFolderSeparator)
     std::string stem = own.substr(0, own.find_last_of('.') + 1);
 
     GuardedPath dataFile;
-    MakeModulePath(dataFile.text(), "z", 0);
+    MakeModulePath(AppState.Instance, dataFile.text(), "z", 0);
     EXPECT_EQ(stem + "z", dataFile.text());
 
     GuardedPath folderOnly;
-    MakeModulePath(folderOnly.text(), "", 1);
+    MakeModulePath(AppState.Instance, folderOnly.text(), "", 1);
     EXPECT_EQ(folder, folderOnly.text());
     EXPECT_EQ('\\', folder.back()) << folder;
 
     GuardedPath log;
-    MakeModulePath(log.text(), "QNTXSetup.log", 1);
+    MakeModulePath(AppState.Instance, log.text(), "QNTXSetup.log", 1);
     EXPECT_EQ(folder + "QNTXSetup.log", log.text());
 }
 
@@ -125,12 +125,12 @@ TEST_F(ModulePathTest, FillsAtMost259CharactersAndMarksALongerResult)
 
     std::string fitting(259 - folder.size(), 'n');
     GuardedPath exact;
-    MakeModulePath(exact.text(), fitting.c_str(), 1);
+    MakeModulePath(AppState.Instance, exact.text(), fitting.c_str(), 1);
     EXPECT_EQ(folder + fitting, exact.text());
     EXPECT_TRUE(exact.CanaryIntact());
 
     GuardedPath over;
-    MakeModulePath(over.text(), (fitting + "n").c_str(), 1);
+    MakeModulePath(AppState.Instance, over.text(), (fitting + "n").c_str(), 1);
     EXPECT_EQ(folder + "?", over.text());
     EXPECT_TRUE(over.CanaryIntact());
 }
@@ -139,7 +139,7 @@ TEST_F(ModulePathTest, AnUnknownModuleGivesAPathNoOpenAccepts)
 {
     AppState.Instance = (HINSTANCE)(ULONG_PTR)0x7ff10000;
     GuardedPath path;
-    MakeModulePath(path.text(), "z", 0);
+    MakeModulePath(AppState.Instance, path.text(), "z", 0);
     EXPECT_STREQ("?", path.text());
     EXPECT_TRUE(path.CanaryIntact());
 }

@@ -1,4 +1,5 @@
 #include "packer/data_file.h"
+#include "format/little_endian.h"
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -7,55 +8,11 @@ namespace packer {
 
 namespace {
 
-void PutLittleEndian32(std::uint8_t* out, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-std::uint32_t GetLittleEndian32(const std::uint8_t* in)
-{
-    return static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8)
-        | (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
-}
-
 std::string FieldText(const std::uint8_t* field, std::size_t size, bool& terminated)
 {
     const std::uint8_t* end = std::find(field, field + size, 0);
     terminated = end != field + size;
     return std::string(reinterpret_cast<const char*>(field), static_cast<std::size_t>(end - field));
-}
-
-// Windows opens a device for these names, with any extension and blanks before it; the
-// installer refuses them.
-bool IsDeviceName(const std::string& part)
-{
-    std::string stem = part.substr(0, part.find('.'));
-    stem.erase(stem.find_last_not_of(' ') + 1);
-    for (char& c : stem)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (const char* device : { "CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$" })
-        if (stem == device)
-            return true;
-    if (stem.size() != 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0))
-        return false;
-    unsigned char digit = static_cast<unsigned char>(stem[3]);
-    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
-}
-
-// One folder or file name between backslashes.
-std::string CheckComponent(const std::string& part)
-{
-    if (part.empty())
-        return "has an empty folder or file name (a doubled or trailing '\\')";
-    // Windows drops trailing dots and blanks, so "..", "..." and ". ." all climb out.
-    if (part.find_first_not_of(". ") == std::string::npos)
-        return "has a '.' or '..' part, which would leave the target folder";
-    if (part.back() == ' ' || part.back() == '.')
-        return "has a part ending in a blank or '.', which Windows drops";
-    if (IsDeviceName(part))
-        return "has a part that Windows takes for a device (CON, PRN, AUX, NUL, COM1, LPT1 ...)";
-    return std::string();
 }
 
 } // namespace
@@ -64,24 +21,24 @@ void PackRecordHeader(const RecordHeader& header, std::uint8_t out[RecordHeaderS
 {
     std::memset(out, 0, RecordHeaderSize);
     std::memcpy(out, header.name.data(), std::min(header.name.size(), MaxNameLength));
-    std::memcpy(out + RecordNameSize, header.label.data(), std::min(header.label.size(), MaxLabelLength));
-    PutLittleEndian32(out + 128, header.packedLength);
-    PutLittleEndian32(out + 132, header.hidden);
+    std::memcpy(out + RecordLabelOffset, header.label.data(), std::min(header.label.size(), MaxLabelLength));
+    PutLittleEndian32(out + RecordPackedLengthOffset, header.packedLength);
+    PutLittleEndian32(out + RecordHiddenOffset, header.hidden);
 }
 
 RecordHeader UnpackRecordHeader(const std::uint8_t in[RecordHeaderSize])
 {
     RecordHeader header;
     header.name = FieldText(in, RecordNameSize, header.nameTerminated);
-    header.label = FieldText(in + RecordNameSize, RecordLabelSize, header.labelTerminated);
-    header.packedLength = GetLittleEndian32(in + 128);
-    header.hidden = GetLittleEndian32(in + 132);
+    header.label = FieldText(in + RecordLabelOffset, RecordLabelSize, header.labelTerminated);
+    header.packedLength = GetLittleEndian32(in + RecordPackedLengthOffset);
+    header.hidden = GetLittleEndian32(in + RecordHiddenOffset);
     return header;
 }
 
 bool IsSystemName(const std::string& name)
 {
-    return !name.empty() && name[0] == '@';
+    return !name.empty() && IsSystemRecordName(name.c_str());
 }
 
 std::string RelativePath(const std::string& name)
@@ -93,36 +50,32 @@ std::string RelativePath(const std::string& name)
 
 std::string CheckRecordName(const std::string& name)
 {
-    if (name.empty())
-        return "name is empty";
-    if (name.size() > MaxNameLength)
+    switch (::CheckRecordName(name.data(), name.size())) {
+    case RecordNameOk:
+        return std::string();
+    case RecordNameTooLong:
         return "name is " + std::to_string(name.size()) + " bytes long; at most " + std::to_string(MaxNameLength)
             + " fit";
-    if (IsSystemName(name) && (name.size() < 2 || name[1] != '\\'))
+    case RecordNameNoFile:
+        return name.empty() ? "name is empty" : "name gives no file";
+    case RecordNameBadSystemMarker:
         return "name for the system folder must start with \"@\\\"";
-    std::string path = RelativePath(name);
-    if (path.empty())
-        return "name gives no file";
-    for (unsigned char c : path) {
-        if (c < 32 || std::strchr("<>:\"/|?*", c)) {
-            if (c == ':')
-                return "name contains a colon";
-            if (c == '/')
-                return "name contains '/'; separate folders with '\\'";
-            return "name contains a character Windows does not allow in file names";
-        }
+    case RecordNameColon:
+        return "name contains a colon";
+    case RecordNameSlash:
+        return "name contains '/'; separate folders with '\\'";
+    case RecordNameBadCharacter:
+        return "name contains a character Windows does not allow in file names";
+    case RecordNameEmptyPart:
+        return "name has an empty folder or file name (a doubled or trailing '\\')";
+    case RecordNameDotPart:
+        return "name has a '.' or '..' part, which would leave the target folder";
+    case RecordNameTrailingDot:
+        return "name has a part ending in a blank or '.', which Windows drops";
+    case RecordNameDevice:
+        return "name has a part that Windows takes for a device (CON, PRN, AUX, NUL, COM1, LPT1 ...)";
     }
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t end = path.find('\\', start);
-        std::string problem = CheckComponent(path.substr(start, end == std::string::npos ? end : end - start));
-        if (!problem.empty())
-            return "name " + problem;
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return std::string();
+    return "name is refused";
 }
 
 std::string CheckLabel(const std::string& label)

@@ -1,15 +1,7 @@
-// The setup data file (QNTXSetup.z): file records one after another, with no file header,
-// count or trailer. It ends where a whole record header can no longer be read.
-//
-//   offset  size  field
-//        0    64  name: destination relative to the target folder, NUL-terminated within
-//                 the field, folders separated by '\'. "@\" first: the Windows system
-//                 folder instead (the installer skips the character after the '@' unread)
-//       64    64  label: shown while the record installs, NUL-terminated within the field
-//      128     4  packedLength: unsigned little-endian count of the data bytes that follow
-//      132     4  hidden: nonzero gives the installed file the hidden attribute
-//      136   ...  data: SZDD (expanded by LZ32) or anything else (copied unchanged)
+// Reading and writing the setup data file. Its layout and the record-name rule stand in
+// format/setup_data_format.h, which the installer compiles too.
 #pragma once
+#include "format/setup_data_format.h"
 #include "packer/byte_io.h"
 #include <cstddef>
 #include <cstdint>
@@ -17,9 +9,6 @@
 
 namespace packer {
 
-constexpr std::size_t RecordHeaderSize = 136;
-constexpr std::size_t RecordNameSize = 64;
-constexpr std::size_t RecordLabelSize = 64;
 // The text of a field, less its terminator.
 constexpr std::size_t MaxNameLength = RecordNameSize - 1;
 constexpr std::size_t MaxLabelLength = RecordLabelSize - 1;
@@ -41,9 +30,8 @@ bool IsSystemName(const std::string& name);
 // The path below the destination folder: for "@\x.dll" it is "x.dll".
 std::string RelativePath(const std::string& name);
 
-// Why a record name cannot stand in a data file, or an empty text when it can: the installer
-// must find a plain file below its folder (no "..", no colon, no empty part) and the name
-// must fit its field.
+// Why a record name cannot stand in a data file, or an empty text when it can: the
+// installer's own rule (::CheckRecordName), worded for the vendor.
 std::string CheckRecordName(const std::string& name);
 std::string CheckLabel(const std::string& label);
 

@@ -1,11 +1,10 @@
 #include "packer/szdd.h"
+#include "format/little_endian.h"
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
 namespace packer {
-
-const std::uint8_t SzddMagic[8] = { 'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33 };
 
 namespace {
 
@@ -23,12 +22,6 @@ constexpr unsigned MaxChain = 1024;
 constexpr std::size_t BlockSize = 1 << 16;
 constexpr unsigned LiteralBits = 9;
 constexpr unsigned CopyBits = 17;
-
-void PutLittleEndian32(std::uint8_t* out, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
 
 // Collects items into flag groups and hands them to the sink in large blocks.
 class ItemWriter {
@@ -291,11 +284,6 @@ ExpandStatus ExpandLzss(ByteReader& in, OutputBuffer& out, ExpandInfo& info)
 
 } // namespace
 
-bool HasSzddMagic(const std::uint8_t* data, std::size_t size)
-{
-    return size >= sizeof SzddMagic && std::memcmp(data, SzddMagic, sizeof SzddMagic) == 0;
-}
-
 bool EncodeSzdd(const std::uint8_t* data, std::size_t size, Sink& out)
 {
     // The header counts in 32 bits; positions, spaces included, must stay below 2^32 - 1.
@@ -303,9 +291,9 @@ bool EncodeSzdd(const std::uint8_t* data, std::size_t size, Sink& out)
         return false;
     std::uint8_t header[SzddHeaderSize];
     std::memcpy(header, SzddMagic, sizeof SzddMagic);
-    header[8] = SzddModeLzss;
+    header[SzddModeOffset] = SzddModeLzss;
     header[9] = 0;
-    PutLittleEndian32(header + 10, static_cast<std::uint32_t>(size));
+    PutLittleEndian32(header + SzddLengthOffset, static_cast<std::uint32_t>(size));
     if (!out.Write(header, sizeof header))
         return false;
 
@@ -391,9 +379,8 @@ ExpandStatus Expand(Source& in, Sink& out, ExpandInfo& info)
             return ExpandStatus::ReadError;
         return output.Flush() ? ExpandStatus::Ok : ExpandStatus::WriteError;
     }
-    info.mode = info.header[8];
-    info.declaredLength = static_cast<std::uint32_t>(info.header[10]) | (static_cast<std::uint32_t>(info.header[11]) << 8)
-        | (static_cast<std::uint32_t>(info.header[12]) << 16) | (static_cast<std::uint32_t>(info.header[13]) << 24);
+    info.mode = info.header[SzddModeOffset];
+    info.declaredLength = GetLittleEndian32(info.header + SzddLengthOffset);
     if (info.mode != SzddModeLzss)
         return ExpandStatus::UnknownMode;
     return ExpandLzss(reader, output, info);

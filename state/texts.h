@@ -32,7 +32,23 @@ extern const char MsgInvalidFileNameFormat[];
 extern const char MsgPathTooLongFormat[];
 extern const char MsgCannotInstallFileFormat[];
 
-// Uninstall entries (shown by Add/Remove Programs)
+// Uninstall entries: the Add/Remove Programs key and the product key, below HKEY_LOCAL_MACHINE
+extern const char UninstallKeyPath[];
+extern const char ProductKeyPath[];
+extern const char ValueDisplayName[];
+extern const char ValueUninstallPath[];
+extern const char ValueUninstallString[];
+extern const char ValueModifyPath[];
+extern const char ValueInstallLocation[];
+extern const char ValueInstallSource[];
+extern const char ValueDisplayVersion[];
+extern const char ValueVersionMajor[];
+extern const char ValueVersionMinor[];
+extern const char ValuePublisher[];
+extern const char ValueProductID[];
+extern const char ValueRegOwner[];
+extern const char* const EmptyValueNames[]; // written as empty texts, in this order
+extern const int EmptyValueCount;
 extern const char ProductDisplayName[];
 extern const char ProductDisplayVersion[];
 extern const char ProductPublisher[];
@@ -45,6 +61,18 @@ extern const char MsgCannotOpenLogFormat[];
 extern const char MsgUninstallComplete[];
 extern const char MsgUninstallErrors[];
 extern const char BootDeleteEntryFormat[];
+
+// Wininit.ini, in the Windows directory
+extern const char WininitName[];
+extern const char WininitCopyName[];
+extern const char RenameSectionHeader[];
+
+// Background window
+extern const char BackgroundClassName[];
+extern const char SetupTitle[];          // also the window's title
+extern const char UninstallTitle[];
+extern const char CreditsLine[];
+extern const char CopyrightNotice[];
 
 // Wizard
 extern const char MsgUserNameTooShort[];

@@ -1,5 +1,5 @@
 // The licence shown on the wizard's second page: 34 lines joined by CR LF, no final line end.
-#include "app/texts.h"
+#include "state/texts.h"
 
 const char LicenseText[] =
     "HALVORN SOFTWARE LICENSE AGREEMENT FOR QUINTARA 2.0\r\n"

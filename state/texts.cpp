@@ -1,4 +1,4 @@
-#include "app/texts.h"
+#include "state/texts.h"
 
 const char CaptionSetup[] = "Setup";
 const char CaptionUninstall[] = "Uninstall";
@@ -31,6 +31,24 @@ const char MsgInvalidFileNameFormat[] = "Invalid file name in Setup Data file: \
 const char MsgPathTooLongFormat[] = "Destination path too long: \"%s\"";
 const char MsgCannotInstallFileFormat[] = "Unable to install file: \"%s\"";
 
+const char UninstallKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quintara";
+const char ProductKeyPath[] = "Software\\Halvorn\\Quintara\\2.0";
+const char ValueDisplayName[] = "DisplayName";
+const char ValueUninstallPath[] = "UninstallPath";
+const char ValueUninstallString[] = "UninstallString";
+const char ValueModifyPath[] = "ModifyPath";
+const char ValueInstallLocation[] = "InstallLocation";
+const char ValueInstallSource[] = "InstallSource";
+const char ValueDisplayVersion[] = "DisplayVersion";
+const char ValueVersionMajor[] = "VersionMajor";
+const char ValueVersionMinor[] = "VersionMinor";
+const char ValuePublisher[] = "Publisher";
+const char ValueProductID[] = "ProductID";
+const char ValueRegOwner[] = "RegOwner";
+const char* const EmptyValueNames[] = {
+    "RegCompany", "HelpTelephone", "HelpLink", "URLUpdateInfo", "URLInfoAbout",
+};
+const int EmptyValueCount = sizeof EmptyValueNames / sizeof EmptyValueNames[0];
 const char ProductDisplayName[] = "Quintara 2.0";
 const char ProductDisplayVersion[] = "2.0";
 const char ProductPublisher[] = "Halvorn";
@@ -47,6 +65,16 @@ const char MsgCannotOpenLogFormat[] =
 const char MsgUninstallComplete[] = "Uninstall complete.";
 const char MsgUninstallErrors[] = "There were errors during uninstall.";
 const char BootDeleteEntryFormat[] = "NUL=%s";
+
+const char WininitName[] = "Wininit.ini";
+const char WininitCopyName[] = "Wininit.~in";
+const char RenameSectionHeader[] = "[rename]";
+
+const char BackgroundClassName[] = "QTXSetupClass";
+const char SetupTitle[] = "Quintara Setup";
+const char UninstallTitle[] = "Quintara Uninstall";
+const char CreditsLine[] = "Skelda Setup Utility 2.0";
+const char CopyrightNotice[] = "Copyright (c) 2026 Skelda Software. All rights reserved.";
 
 const char MsgUserNameTooShort[] = "The User Name must be at least 6 characters long";
 const char BrowseTitle[] = "Select the destination folder";
