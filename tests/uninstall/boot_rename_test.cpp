@@ -148,7 +148,7 @@ TEST_F(BootRename, ReadOnlyWininitKeepsItsContentAndTheCopyStaysBesideIt)
     EXPECT_EQ("[rename]\r\nE\r\nNUL=C:\\OLD.EXE\r\n", ReadFileBytes(copy));
 }
 
-// The Windows directory on a small disk of its own (see small-windows-disk.sh).
+// The Windows directory on a small disk of its own (see tests/wine/small-windows-disk.sh).
 class BootRenameFullDisk : public BootRename {
 protected:
     void SetUp() override
