@@ -9,8 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 text_count=${1:-300}
 program_count=${2:-40}
 "$root/scripts/build.sh" >/dev/null
-source "$root/tests/wine/wine-env.sh"
-source "$root/tests/wine/xvfb.sh"
+source "$root/tests/wine/session.sh"
 "$root/tests/wine/boot-prefix.sh"
 
 packer="$QNTX_BUILD/win/host/packer"   # optimised, no sanitizers
@@ -60,10 +59,8 @@ printf '  %-11s %9s s  %7s MiB/s  %10s bytes  ratio %s\n' \
   packer "$pk_time" "$(mib_per_s "$bytes" "$pk_time")" "$pk_bytes" "$(ratio "$pk_bytes" "$bytes")"
 echo "  packer/mscompress: size $(ratio "$pk_bytes" "$ms_bytes"), time $(ratio "$pk_time" "$ms_time")"
 
-trap 'wineserver -k >/dev/null 2>&1; stop_private_xvfb' EXIT
-start_private_xvfb
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+trap end_wine_session EXIT
+start_wine_session
 drive_c="$WINEPREFIX/drive_c"
 echo
 echo "installing under Wine (ExtractFiles, no progress window) against CopyFileA of the expanded files:"

@@ -13,8 +13,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
-source "$root/tests/wine/wine-env.sh"
-source "$root/tests/wine/xvfb.sh"
+source "$root/tests/wine/session.sh"
 "$root/tests/wine/boot-prefix.sh"
 
 base=$WINEPREFIX
@@ -53,16 +52,13 @@ cp "$QNTX_BUILD/win/bin/QNTXSetup.exe" "$QNTX_BUILD/win/bin/QNTXSetup.z" "$drive
 if [ "${1:-}" = "" ]; then program="$medium\\QNTXSetup.exe"; walk=Install
 else program='C:\windows\QNTXSetup.exe'; walk=Uninstall; fi
 
-stop() { wineserver -k >/dev/null 2>&1 || true; stop_private_xvfb; }
-trap stop EXIT
+trap end_wine_session EXIT
 if [ -n "${DISPLAY:-}" ]; then
-  wineserver -p
+  start_wine_session --on-display
   if [ "$walk" = Install ]; then wine "$program"
   else wine uninstaller --remove Quintara; fi
 else
-  start_private_xvfb
-  wineserver -p
-  wine cmd /c exit >/dev/null 2>&1 </dev/null
+  start_wine_session
   rm -rf "$shots"; mkdir -p "$shots"
   QNTX_ROBOT_PICTURES=$shots QNTX_WALK_SETUP=$program \
     wine "$QNTX_BUILD/win/tests/e2e/walkthrough.exe" --gtest_filter="Walkthrough.$walk" --gtest_color=no \

@@ -8,8 +8,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
-source "$root/tests/wine/wine-env.sh"
-source "$root/tests/wine/xvfb.sh"
+source "$root/tests/wine/session.sh"
 "$root/tests/wine/boot-prefix.sh"
 
 tests="$QNTX_BUILD/win/tests/ui"

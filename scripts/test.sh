@@ -6,20 +6,11 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" || exit 1
 
-source "$root/tests/wine/wine-env.sh"
-source "$root/tests/wine/xvfb.sh"
+source "$root/tests/wine/session.sh"
 "$root/tests/wine/boot-prefix.sh" || exit 1
 
-cleanup() {
-  wineserver -k >/dev/null 2>&1
-  stop_private_xvfb
-}
-trap cleanup EXIT
-start_private_xvfb || exit 1
-wineserver -p
-# Start Wine's services now, detached from ctest's output pipes, which they would otherwise
-# hold open until the end of the run.
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+trap end_wine_session EXIT
+start_wine_session || exit 1
 
 ctest_args=("$@")
 status=0

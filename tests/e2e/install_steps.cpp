@@ -107,16 +107,16 @@ void ExpectNothingInstalled()
 {
     EXPECT_FALSE(FileExists(Log()));
     EXPECT_FALSE(FileExists(Uninstaller()));
-    EXPECT_FALSE(KeyExists(UninstallKey));
-    EXPECT_FALSE(KeyExists(ProductKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ProductKey));
 }
 
 void ExpectRegText(const char* key, const char* name, const std::string& text)
 {
-    RegValue value = ReadValue(key, name);
+    RegValue value = ReadValue(HKEY_LOCAL_MACHINE, key, name);
     EXPECT_TRUE(value.present) << key << " " << name;
     EXPECT_EQ((DWORD)REG_SZ, value.type) << key << " " << name;
-    EXPECT_EQ(Text(text), value.data) << key << " " << name;
+    EXPECT_EQ(TextData(text), value.data) << key << " " << name;
 }
 
 void ExpectEntries(const std::string& target, const std::string& owner)
@@ -130,9 +130,9 @@ void ExpectEntries(const std::string& target, const std::string& owner)
     ExpectRegText(UninstallKey, "InstallSource", std::string(Medium) + "\\");
     ExpectRegText(UninstallKey, "DisplayVersion", "2.0");
     for (auto dword : { std::make_pair("VersionMajor", 2u), std::make_pair("VersionMinor", 0u) }) {
-        RegValue value = ReadValue(UninstallKey, dword.first);
+        RegValue value = ReadValue(HKEY_LOCAL_MACHINE, UninstallKey, dword.first);
         EXPECT_EQ((DWORD)REG_DWORD, value.type) << dword.first;
-        EXPECT_EQ(Dword(dword.second), value.data) << dword.first;
+        EXPECT_EQ(DwordData(dword.second), value.data) << dword.first;
     }
     ExpectRegText(UninstallKey, "Publisher", "Halvorn");
     ExpectRegText(UninstallKey, "RegOwner", owner);

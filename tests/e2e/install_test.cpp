@@ -27,8 +27,8 @@ TEST(Install, HappyPathInstallsTheDemoPayload)
 TEST(Install, ProposesTheHostFolderAndTheRegisteredOwner)
 {
     std::string target = "C:\\Graphics\\Photopnt\\Scripts\\Scripts";
-    SetText(HostKey, "Destination", "C:\\Graphics");
-    SetText(OwnerKey, "RegisteredOwner", "Registered Owner");
+    SetValue(HKEY_LOCAL_MACHINE, HostKey, "Destination", Text("C:\\Graphics"));
+    SetValue(HKEY_LOCAL_MACHINE, OwnerKey, "RegisteredOwner", Text("Registered Owner"));
     PrepareMedium();
     PrepareHostFolder(target);
     StartSetup();
@@ -44,7 +44,7 @@ TEST(Install, ProposesTheHostFolderAndTheRegisteredOwner)
 
 TEST(Install, AHostFolderThatIsNotTextGivesTheDefault)
 {
-    SetDword(HostKey, "Destination", 7);
+    SetValue(HKEY_LOCAL_MACHINE, HostKey, "Destination", Number(7));
     PrepareMedium();
     PrepareHostFolder();
     StartSetup();
@@ -96,7 +96,7 @@ TEST(Install, CancelOnAnyPageAbortsAndChangesNothing)
 
 TEST(Install, ADestinationThatCannotBeCreatedStops)
 {
-    SetText(HostKey, "Destination", "C:\\Missing\\Host");
+    SetValue(HKEY_LOCAL_MACHINE, HostKey, "Destination", Text("C:\\Missing\\Host"));
     PrepareMedium();
     StartSetup();
     FinishWizard("Quintara Tester");
@@ -112,7 +112,7 @@ TEST(Install, ADestinationThatIsAFileStops)
 {
     PrepareMedium();
     PrepareHostFolder();
-    WriteFileBytes(DefaultTarget, "not a folder");
+    EXPECT_TRUE(WriteFileBytes(DefaultTarget, "not a folder")) << DefaultTarget;
     StartSetup();
     FinishWizard("Quintara Tester");
     ExpectMessageBox("Error", "Unable to create specified folder");
@@ -129,7 +129,7 @@ static HANDLE RunSetupWithTheLogHeldOpen()
 {
     PrepareMedium();
     PrepareHostFolder();
-    WriteFileBytes(Log(), "held");
+    EXPECT_TRUE(WriteFileBytes(Log(), "held")) << Log();
     HANDLE held = CreateFileA(Log().c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     EXPECT_NE(INVALID_HANDLE_VALUE, held);
     StartSetup();
@@ -147,7 +147,7 @@ TEST(Install, ALogHeldOpenAsksAndNoStopsSilently)
     CloseHandle(held);
     EXPECT_EQ("held", ReadFileBytes(Log()));
     EXPECT_FALSE(FileExists(std::string(DefaultTarget) + "\\Quintara.txt"));
-    EXPECT_FALSE(KeyExists(UninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
 }
 
 TEST(Install, ALogHeldOpenAndYesInstallsWithoutALog)
@@ -170,7 +170,7 @@ TEST(Install, ADamagedDataFileInstallsTheRecordsBeforeTheDamage)
     std::string third = RecordBytes(records[2]);
     damaged += third.substr(0, 136 + records[2].packed.size() / 2);
     std::string dataFile = "C:\\damaged.z";
-    WriteFileBytes(dataFile, damaged);
+    EXPECT_TRUE(WriteFileBytes(dataFile, damaged)) << dataFile;
     PrepareMedium(dataFile);
     PrepareHostFolder();
     StartSetup();
@@ -197,12 +197,12 @@ TEST(Install, RunningSetupTwiceReplacesLogUninstallerAndValues)
     StartSetup();
     FinishWizard("First Owner");
     ExpectSetupComplete();
-    WriteFileBytes(Uninstaller(), "stale uninstaller");
+    EXPECT_TRUE(WriteFileBytes(Uninstaller(), "stale uninstaller")) << Uninstaller();
 
     // The second run installs only the first two records.
     std::vector<Record> records = ReadRecords(BuildPath("QNTX_DEMO_DATA"));
     std::string smaller = "C:\\smaller.z";
-    WriteFileBytes(smaller, RecordBytes(records[0]) + RecordBytes(records[1]));
+    EXPECT_TRUE(WriteFileBytes(smaller, RecordBytes(records[0]) + RecordBytes(records[1]))) << smaller;
     ASSERT_TRUE(CopyFileA(smaller.c_str(), MediumData().c_str(), FALSE));
     StartSetup();
     FinishWizard("Second Owner");
@@ -230,7 +230,7 @@ TEST(Install, CancelInTheProgressWindowChangesNothing)
         data += RecordBytes(record);
     }
     std::string dataFile = "C:\\many.z";
-    WriteFileBytes(dataFile, data);
+    EXPECT_TRUE(WriteFileBytes(dataFile, data)) << dataFile;
     PrepareMedium(dataFile);
     PrepareHostFolder();
     StartSetup();
@@ -292,7 +292,7 @@ TEST(Install, DamagedDataFilesOfEveryKindStillEndInSetupComplete)
         SCOPED_TRACE(damaged.what);
         DeleteFileA((target + "\\" + demo[0].name).c_str());
         DeleteFileA((target + "\\" + demo[1].name).c_str());
-        WriteFileBytes(MediumData(), damaged.bytes);
+        EXPECT_TRUE(WriteFileBytes(MediumData(), damaged.bytes)) << MediumData();
         StartSetup();
         FinishWizard("Quintara Tester");
         for (const auto& box : damaged.boxes) {

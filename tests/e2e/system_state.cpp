@@ -4,20 +4,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-std::string WindowsDir()
-{
-    char path[MAX_PATH];
-    GetWindowsDirectoryA(path, sizeof path);
-    return path;
-}
-
-std::string SystemDir()
-{
-    char path[MAX_PATH];
-    GetSystemDirectoryA(path, sizeof path);
-    return path;
-}
-
 std::string BuildPath(const char* variable)
 {
     const char* value = getenv(variable);
@@ -28,45 +14,9 @@ std::string BuildPath(const char* variable)
     return robot::WindowsPathOf(value);
 }
 
-bool FileExists(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 DWORD AttributesOf(const std::string& path)
 {
     return GetFileAttributesA(path.c_str());
-}
-
-std::string ReadFileBytes(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string bytes;
-    char block[65536];
-    DWORD done = 0;
-    while (ReadFile(file, block, sizeof block, &done, NULL) && done > 0)
-        bytes.append(block, done);
-    CloseHandle(file);
-    return bytes;
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << "cannot create " << path;
-    DWORD done = 0;
-    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &done, NULL);
-    CloseHandle(file);
-    ASSERT_EQ(bytes.size(), done) << path;
 }
 
 void MakeFolders(const std::string& path)
@@ -77,61 +27,6 @@ void MakeFolders(const std::string& path)
             break;
     }
     ASSERT_TRUE(FolderExists(path)) << path;
-}
-
-RegValue ReadValue(const std::string& key, const std::string& name)
-{
-    RegValue value;
-    HKEY handle;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return value;
-    char data[4096];
-    DWORD size = sizeof data;
-    if (RegQueryValueExA(handle, name.c_str(), NULL, &value.type, (BYTE*)data, &size) == ERROR_SUCCESS) {
-        value.present = true;
-        value.data.assign(data, size);
-    }
-    RegCloseKey(handle);
-    return value;
-}
-
-bool KeyExists(const std::string& key)
-{
-    HKEY handle;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(handle);
-    return true;
-}
-
-static void SetValue(const std::string& key, const std::string& name, DWORD type, const std::string& data)
-{
-    HKEY handle;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL,
-                                             &handle, NULL)) << key;
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(handle, name.c_str(), 0, type, (const BYTE*)data.data(),
-                                            (DWORD)data.size())) << key << " " << name;
-    RegCloseKey(handle);
-}
-
-void SetText(const std::string& key, const std::string& name, const std::string& text)
-{
-    SetValue(key, name, REG_SZ, Text(text));
-}
-
-void SetDword(const std::string& key, const std::string& name, DWORD value)
-{
-    SetValue(key, name, REG_DWORD, Dword(value));
-}
-
-std::string Text(const std::string& text)
-{
-    return text + std::string(1, '\0');
-}
-
-std::string Dword(DWORD value)
-{
-    return std::string((const char*)&value, 4);
 }
 
 // Setup data file record: name[64] label[64] packedLength(u32 LE) hidden(u32 LE) data.

@@ -47,7 +47,7 @@ void ExpectDemoStillInstalled()
 {
     EXPECT_TRUE(FileExists(std::string(DefaultTarget) + "\\Quintara.txt"));
     EXPECT_TRUE(FileExists(Log()));
-    EXPECT_TRUE(KeyExists(UninstallKey));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     EXPECT_FALSE(FileExists(Wininit()));
 }
 
@@ -75,7 +75,7 @@ TEST(Uninstall, FullCycleThroughAddRemoveProgramsAndARestart)
     }
     EXPECT_TRUE(FolderExists(DefaultTarget)) << "no folder line names the target folder";
     EXPECT_FALSE(FileExists(Log()));
-    EXPECT_FALSE(KeyExists(UninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     ExpectRegText(ProductKey, "RegOwner", "Quintara Tester");
     EXPECT_TRUE(FileExists(Uninstaller())) << "a running program cannot delete itself";
     char shortPath[MAX_PATH] = "";
@@ -127,7 +127,7 @@ TEST(Uninstall, AMissingLogClearsTheEntryOnlyOnYes)
     ExpectMessageBox("Uninstall", "There were errors during uninstall.");
     AnswerMessageBox(IDOK);
     ExpectExitCode(0);
-    EXPECT_TRUE(KeyExists(UninstallKey));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
 
     ASSERT_TRUE(StartProgram(Uninstaller(), "/r"));
     ExpectMessageBox("Uninstall", Confirm);
@@ -137,7 +137,7 @@ TEST(Uninstall, AMissingLogClearsTheEntryOnlyOnYes)
     ExpectMessageBox("Uninstall", "Uninstall complete.");
     AnswerMessageBox(IDOK);
     ExpectExitCode(0);
-    EXPECT_FALSE(KeyExists(UninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     EXPECT_TRUE(FileExists(std::string(DefaultTarget) + "\\Quintara.txt")) << "without a log no file is removed";
     EXPECT_FALSE(FileExists(Wininit())) << "and the uninstaller is not scheduled for deletion";
 }
@@ -153,7 +153,7 @@ TEST(Uninstall, RunFromTheDistributionFolderFindsNoLogThere)
     ExpectMessageBox("Uninstall", "Uninstall complete.");
     AnswerMessageBox(IDOK);
     ExpectExitCode(0);
-    EXPECT_FALSE(KeyExists(UninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     EXPECT_TRUE(FileExists(std::string(DefaultTarget) + "\\Quintara.txt"));
     EXPECT_TRUE(FileExists(Log())) << "the log in the Windows directory stays";
 }
@@ -186,7 +186,7 @@ const char SessionManager[] = "System\\CurrentControlSet\\Control\\Session Manag
 std::vector<std::string> PendingDeletions()
 {
     std::vector<std::string> paths;
-    RegValue value = ReadValue(SessionManager, "PendingFileRenameOperations");
+    RegValue value = ReadValue(HKEY_LOCAL_MACHINE, SessionManager, "PendingFileRenameOperations");
     std::string data = value.data;
     size_t at = 0;
     while (value.present && at < data.size() && data[at] != '\0') {
@@ -231,7 +231,7 @@ TEST(Uninstall, ALogHeldByAnotherProgramIsMissingAndNoKeepsEverythingForLater)
     CloseHandle(held);
     ExpectInstalled(DefaultTarget, entries);
     EXPECT_EQ(log, ReadFileBytes(Log()));
-    EXPECT_TRUE(KeyExists(UninstallKey));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     EXPECT_FALSE(FileExists(Wininit()));
     EXPECT_TRUE(PendingDeletions().empty());
 
@@ -240,7 +240,7 @@ TEST(Uninstall, ALogHeldByAnotherProgramIsMissingAndNoKeepsEverythingForLater)
     for (const ManifestEntry& entry : entries)
         EXPECT_EQ(entry.name[0] == '@', FileExists(DestinationOf(DefaultTarget, entry.name))) << entry.name;
     EXPECT_FALSE(FileExists(Log()));
-    EXPECT_FALSE(KeyExists(UninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
 }
 
 TEST(Uninstall, AFileInUseStaysAndEverythingElseIsRemoved)
@@ -260,7 +260,7 @@ TEST(Uninstall, AFileInUseStaysAndEverythingElseIsRemoved)
         }
     }
     EXPECT_FALSE(FileExists(Log()));
-    EXPECT_FALSE(KeyExists(UninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     EXPECT_EQ(std::vector<std::string>{ "\\??\\" + Uninstaller() }, PendingDeletions());
 }
 
@@ -268,12 +268,12 @@ TEST(Uninstall, AReadOnlyWininitStaysAsItWasAndTheSystemStillDeletesTheUninstall
 {
     InstallDemo();
     const std::string wininit = "[boot]\r\nshell=explorer.exe\r\n";
-    WriteFileBytes(Wininit(), wininit);
+    EXPECT_TRUE(WriteFileBytes(Wininit(), wininit)) << Wininit();
     ASSERT_TRUE(SetFileAttributesA(Wininit().c_str(), FILE_ATTRIBUTE_READONLY));
     UninstallAnswering({ { Confirm, IDYES }, { "Uninstall complete.", IDOK } });
     EXPECT_EQ(wininit, ReadFileBytes(Wininit()));
     EXPECT_FALSE(FileExists(Log()));
-    EXPECT_FALSE(KeyExists(UninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     // Windows of the NT family delete the uninstaller from their own list, whatever became of
     // Wininit.ini.
     EXPECT_EQ(std::vector<std::string>{ "\\??\\" + Uninstaller() }, PendingDeletions());

@@ -72,101 +72,15 @@ std::string NoiseBytes(size_t size, unsigned seed)
     return bytes;
 }
 
-bool ReadFileBytes(const std::string& path, std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    bytes.clear();
-    char block[65536];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file, block, sizeof block, &got, NULL) != 0) && got)
-        bytes.append(block, got);
-    CloseHandle(file);
-    return ok;
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD done = 0;
-    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, NULL) && done == bytes.size();
-    return CloseHandle(file) && ok;
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name)
-{
-    return !folder.empty() && folder.back() == '\\' ? folder + name : folder + "\\" + name;
-}
-
-std::vector<std::string> FolderEntries(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (lstrcmpA(found.cFileName, ".") && lstrcmpA(found.cFileName, ".."))
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
-void RemoveTree(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(path.c_str());
-        return;
-    }
-    for (const std::string& name : FolderEntries(path))
-        RemoveTree(JoinPath(path, name));
-    RemoveDirectoryA(path.c_str());
-}
-
-void ExpectFileAt(const char* file, int line, const std::string& path, const std::string& bytes)
-{
-    std::string seen;
-    if (!ReadFileBytes(path, seen)) {
-        ADD_FAILURE_AT(file, line) << "cannot read " << path << " (error " << GetLastError() << ")";
-        return;
-    }
-    if (seen == bytes)
-        return;
-    size_t at = 0;
-    while (at < seen.size() && at < bytes.size() && seen[at] == bytes[at])
-        ++at;
-    ADD_FAILURE_AT(file, line) << path << ": " << seen.size() << " bytes, expected " << bytes.size()
-                               << "; first difference at offset " << at;
-}
-
-void ExpectNoFileAt(const char* file, int line, const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        ADD_FAILURE_AT(file, line) << path << " exists (attributes 0x" << std::hex << attributes << ")";
-}
-
 void ExtractSandbox::SetUp()
 {
-    static int counter = 0;
-    char folder[MAX_PATH];
-    GetTempPathA(sizeof folder, folder);
-    root_ = JoinPath(folder, "qntx-extract-" + std::to_string(GetCurrentProcessId()) + "-"
-                                 + std::to_string(GetTickCount()) + "-" + std::to_string(++counter));
+    root_ = sandbox_.Path();
     target_ = JoinPath(root_, "target");
     temp_ = JoinPath(root_, "temp");
     dataPath_ = JoinPath(root_, "QNTXSetup.z");
     logPath_ = JoinPath(root_, "QNTXSetup.log");
-    for (const std::string& path : { root_, target_, temp_ })
+    ASSERT_TRUE(FolderExists(root_)) << root_;
+    for (const std::string& path : { target_, temp_ })
         ASSERT_TRUE(CreateDirectoryA(path.c_str(), NULL)) << path << " error " << GetLastError();
     savedTmp_ = EnvironmentValue("TMP");
     savedTemp_ = EnvironmentValue("TEMP");
@@ -181,7 +95,6 @@ void ExtractSandbox::TearDown()
     SetEnvironmentVariableA("TEMP", savedTemp_.empty() ? NULL : savedTemp_.c_str());
     for (const std::string& path : systemFiles_)
         RemoveTree(path);
-    RemoveTree(root_);
 }
 
 std::string ExtractSandbox::SystemName(const std::string& base)

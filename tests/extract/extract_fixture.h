@@ -2,6 +2,7 @@
 // temporary folder, data file and log), a writer of data-file records, and a view that
 // records the labels, percentages and errors extraction reports.
 #pragma once
+#include "common/files.h"
 #include "install/extract_files.h"
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -26,20 +27,9 @@ std::string Szdd(const std::string& data);
 // Reproducible bytes that do not pack well.
 std::string NoiseBytes(size_t size, unsigned seed);
 
-bool ReadFileBytes(const std::string& path, std::string& bytes);
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
-void RemoveTree(const std::string& path);
-std::vector<std::string> FolderEntries(const std::string& folder);
-std::string JoinPath(const std::string& folder, const std::string& name);
-
 // Wine reports every file with the archive attribute, so a file given the hidden attribute
 // alone reads back as hidden and archive (Windows would report hidden alone).
 const DWORD HiddenAloneAsReported = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
-
-#define EXPECT_FILE(path, bytes) ExpectFileAt(__FILE__, __LINE__, (path), (bytes))
-#define EXPECT_NO_FILE(path) ExpectNoFileAt(__FILE__, __LINE__, (path))
-void ExpectFileAt(const char* file, int line, const std::string& path, const std::string& bytes);
-void ExpectNoFileAt(const char* file, int line, const std::string& path);
 
 class ExtractSandbox : public ::testing::Test {
 protected:
@@ -66,6 +56,7 @@ protected:
     // The temporary folder in use (TMP) must be empty again after every run.
     void ExpectTempFolderEmpty(const char* file, int line);
 
+    TempFolder sandbox_;
     std::string root_;
     std::string target_;
     std::string temp_;

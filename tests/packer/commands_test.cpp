@@ -36,7 +36,7 @@ class PackerCommands : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fs::create_directory(folder_.path() / "files");
+        fs::create_directory(folder_ / "files");
         script_ = ToBytes(std::string(3000, ' ') + "REM a made-up script\r\nREM a made-up script\r\n");
         WriteBytes(folder_ / "files/script.csc", script_);
         WriteBytes(folder_ / "files/state.ini", ToBytes("[Quintara]\r\n"));

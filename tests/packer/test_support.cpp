@@ -26,22 +26,6 @@ Bytes Noise(std::size_t size, unsigned seed)
     return bytes;
 }
 
-TempFolder::TempFolder()
-{
-    std::string pattern = (fs::temp_directory_path() / "qntx-packer-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data()))
-        std::abort();
-    path_ = buffer.data();
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code error;
-    fs::remove_all(path_, error);
-}
-
 void WriteBytes(const std::string& path, const Bytes& bytes)
 {
     std::ofstream out(path, std::ios::binary);

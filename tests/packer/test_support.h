@@ -1,5 +1,6 @@
 // Shared helpers of the packer's native tests.
 #pragma once
+#include "common/temp_folder.h"
 #include "packer/byte_io.h"
 #include <cstdint>
 #include <filesystem>
@@ -11,19 +12,6 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes ToBytes(const std::string& text);
 Bytes Noise(std::size_t size, unsigned seed);
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
 
 void WriteBytes(const std::string& path, const Bytes& bytes);
 Bytes ReadBytes(const std::string& path);

@@ -1,4 +1,5 @@
 #include "robot.h"
+#include "common/message_boxes.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -470,13 +471,8 @@ std::string TextOf(HWND window)
     // A program busy installing dispatches no messages, so a sent WM_GETTEXT would wait; the
     // text the window manager keeps is read without one. An edit control keeps its text to
     // itself, so it alone is asked.
-    if (window && lstrcmpiA(ClassOf(window).c_str(), "Edit") != 0) {
-        WCHAR wide[4096] = L"";
-        int length = InternalGetWindowText(window, wide, 4096);
-        char text[4096] = "";
-        WideCharToMultiByte(CP_ACP, 0, wide, length + 1, text, sizeof text, NULL, NULL);
-        return text;
-    }
+    if (window && lstrcmpiA(ClassOf(window).c_str(), "Edit") != 0)
+        return WindowManagerText(window);
     DWORD_PTR length = 0;
     if (!window || !SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0, &length))
         return "";
@@ -733,7 +729,7 @@ HWND WaitForMessageBox(const std::string& caption, const char* file, int line)
 
 std::string MessageBoxText(HWND box)
 {
-    return TextOf(GetDlgItem(box, 0xFFFF));
+    return BoxText(box);
 }
 
 bool ExpectMessageBox(const std::string& caption, const std::string& text, const char* file, int line)

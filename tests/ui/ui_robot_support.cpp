@@ -10,47 +10,19 @@ const char PersonalizeTitle[] = "Personalize Your Copy";
 
 std::string HostPath()
 {
-    char module[MAX_PATH] = "";
-    GetModuleFileNameA(NULL, module, sizeof module);
-    std::string path = module;
-    return path.substr(0, path.find_last_of('\\') + 1) + "wizard_host.exe";
-}
-
-static void RemoveTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = folder + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
+    return ModuleFolder() + "wizard_host.exe";
 }
 
 void HostTest::SetUp()
 {
-    static int counter = 0;
-    char temp[MAX_PATH] = "";
-    GetTempPathA(sizeof temp, temp);
-    scratch = std::string(temp) + "qntx-ui-" + std::to_string(GetCurrentProcessId()) + "-" +
-              std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
-    ASSERT_TRUE(CreateDirectoryA(scratch.c_str(), NULL)) << scratch << ": error " << GetLastError();
+    scratch = folder.Path();
+    ASSERT_TRUE(FolderExists(scratch)) << scratch;
     resultFile = scratch + "\\result.txt";
 }
 
 void HostTest::TearDown()
 {
     EndProgram();
-    RemoveTree(scratch);
 }
 
 std::string HostTest::MakeFolder(const std::string& name)

@@ -1,6 +1,7 @@
 // What the wizard and progress-window tests share: the test host beside the test program, a
 // scratch folder per test and the host's result file.
 #pragma once
+#include "common/files.h"
 #include "robot.h"
 #include <gtest/gtest.h>
 #include <map>
@@ -28,6 +29,7 @@ protected:
     // The host's result file after it has ended: "result", "TargetFolder", "UserName".
     std::map<std::string, std::string> Result();
 
+    TempFolder folder; // removed after TearDown has ended the program
     std::string scratch;
     std::string resultFile;
 };

@@ -1,10 +1,10 @@
 // The uninstall entry under the real HKEY_LOCAL_MACHINE of a throw-away system, as the
 // platform's own clients see it: Add/Remove Programs ("uninstaller") and "reg".
-#include "state/app_state.h"
+#include "common/files.h"
+#include "common/registry.h"
 #include "install/uninstall_entries.h"
+#include "state/app_state.h"
 #include "state/texts.h"
-#include "uninstall/registry_values.h"
-#include "uninstall/test_files.h"
 #include <gtest/gtest.h>
 #include <string>
 

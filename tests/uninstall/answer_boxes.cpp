@@ -2,27 +2,15 @@
 // the other, prints each as "caption|text|icon|buttons" (a CR in the text as "\r"), and presses
 // the next BUTTON (yes, no, ok) in it. A box that appears within a second after the last answer
 // is printed too, marked "unexpected", and closed. Exits 1 when a box does not come in time.
-#include <windows.h>
+#include "common/message_boxes.h"
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-static BOOL CALLBACK FindBox(HWND window, LPARAM found)
-{
-    char name[16];
-    if (IsWindowVisible(window) && GetClassNameA(window, name, sizeof name) && lstrcmpA(name, "#32770") == 0) {
-        *(HWND*)found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 static HWND WaitForBox(DWORD timeout)
 {
     for (DWORD waited = 0; waited < timeout; waited += 20) {
-        HWND box = NULL;
-        EnumWindows(FindBox, (LPARAM)&box);
-        if (box)
+        if (HWND box = FindMessageBox(0))
             return box;
         Sleep(20);
     }
@@ -31,31 +19,12 @@ static HWND WaitForBox(DWORD timeout)
 
 static void Print(HWND box, const char* mark)
 {
-    char caption[256], text[2048];
-    GetWindowTextA(box, caption, sizeof caption);
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    BoxSeen seen = ReadMessageBox(box);
     std::string shown;
-    for (const char* p = text; *p; ++p)
-        shown += *p == '\r' ? std::string("\\r") : std::string(1, *p);
-    // Icons are per-process handles, so only their presence can be told from here.
-    const char* icon = SendDlgItemMessageA(box, 1088, STM_GETICON, 0, 0) ? "icon" : "none";
-    std::string buttons;
-    const struct { int id; const char* name; } known[] = { { IDOK, "OK" }, { IDCANCEL, "Cancel" }, { IDYES, "Yes" },
-                                                            { IDNO, "No" } };
-    for (const auto& b : known) {
-        HWND button = GetDlgItem(box, b.id);
-        if (button && IsWindowVisible(button))
-            buttons += (buttons.empty() ? "" : " ") + std::string(b.name);
-    }
-    printf("%s%s|%s|%s|%s\n", mark, caption, shown.c_str(), icon, buttons.c_str());
+    for (char c : seen.Text)
+        shown += c == '\r' ? std::string("\\r") : std::string(1, c);
+    printf("%s%s|%s|%s|%s\n", mark, seen.Caption.c_str(), shown.c_str(), seen.Icon.c_str(), seen.Buttons.c_str());
     fflush(stdout);
-}
-
-static void Press(HWND box, int id)
-{
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(box, id));
-    for (int i = 0; i < 1000 && IsWindow(box) && IsWindowVisible(box); ++i)
-        Sleep(10);
 }
 
 int main(int argc, char** argv)
@@ -73,11 +42,11 @@ int main(int argc, char** argv)
         }
         Print(box, "");
         std::string answer = argv[i];
-        Press(box, answer == "yes" ? IDYES : answer == "no" ? IDNO : IDOK);
+        PressBoxButton(box, answer == "yes" ? IDYES : answer == "no" ? IDNO : IDOK, 10000);
     }
     while (HWND extra = WaitForBox(1000)) {
         Print(extra, "unexpected ");
-        Press(extra, GetDlgItem(extra, IDOK) ? IDOK : IDNO);
+        PressBoxButton(extra, GetDlgItem(extra, IDOK) ? IDOK : IDNO, 10000);
     }
     return 0;
 }

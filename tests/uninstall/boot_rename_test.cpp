@@ -1,7 +1,7 @@
 // The [rename] entry in the Windows directory's Wininit.ini, compared byte by byte.
+#include "common/files.h"
 #include "uninstall/boot_rename.h"
 #include "uninstall/full_disk.h"
-#include "uninstall/test_files.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <string>
@@ -24,10 +24,10 @@ protected:
     // Wininit.ini after one call on a file holding before.
     std::string After(const std::string& before, const char* entry = Entry)
     {
-        EXPECT_TRUE(WriteBytes(wininit, before));
+        EXPECT_TRUE(WriteFileBytes(wininit, before));
         ScheduleBootRename(entry);
-        EXPECT_FALSE(Exists(copy)) << "Wininit.~in left behind";
-        return ReadBytes(wininit);
+        EXPECT_FALSE(PathExists(copy)) << "Wininit.~in left behind";
+        return ReadFileBytes(wininit);
     }
 
     const std::string wininit = WindowsFile("Wininit.ini");
@@ -37,8 +37,8 @@ protected:
 TEST_F(BootRename, WithoutWininitCreatesTheSectionWithTheEntryOnly)
 {
     ScheduleBootRename(Entry);
-    EXPECT_EQ("[rename]\r\nNUL=C:\\WINDOWS\\QNTXSE~1.EXE\r\n", ReadBytes(wininit));
-    EXPECT_FALSE(Exists(copy));
+    EXPECT_EQ("[rename]\r\nNUL=C:\\WINDOWS\\QNTXSE~1.EXE\r\n", ReadFileBytes(wininit));
+    EXPECT_FALSE(PathExists(copy));
 }
 
 TEST_F(BootRename, EntryBecomesTheFirstLineOfTheSection)
@@ -83,7 +83,7 @@ TEST_F(BootRename, EmptyFileGetsAnEmptyLineAndTheSection)
 
 TEST_F(BootRename, LeftoverTemporaryCopyIsOverwritten)
 {
-    ASSERT_TRUE(WriteBytes(copy, std::string(5000, 'j')));
+    ASSERT_TRUE(WriteFileBytes(copy, std::string(5000, 'j')));
     EXPECT_EQ("[rename]\r\nE\r\nold\r\n", After("[rename]\r\nold\r\n", "E"));
 }
 
@@ -91,7 +91,7 @@ TEST_F(BootRename, TwoCallsEnterTheEntryTwice)
 {
     ScheduleBootRename("E");
     ScheduleBootRename("E");
-    EXPECT_EQ("[rename]\r\nE\r\nE\r\n", ReadBytes(wininit));
+    EXPECT_EQ("[rename]\r\nE\r\nE\r\n", ReadFileBytes(wininit));
 }
 
 TEST_F(BootRename, LinesLongerThanTheLineBufferAreCopiedWhole)
@@ -120,35 +120,35 @@ TEST_F(BootRename, LinesLongerThanTheLineBufferAreCopiedWhole)
 TEST_F(BootRename, WininitHeldOpenByAnotherUserIsLeftAlone)
 {
     std::string before = "[rename]\r\nNUL=C:\\OLD.EXE\r\n";
-    ASSERT_TRUE(WriteBytes(wininit, before));
+    ASSERT_TRUE(WriteFileBytes(wininit, before));
     HANDLE held = CreateFileA(wininit.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     ScheduleBootRename(Entry);
     CloseHandle(held);
-    EXPECT_EQ(before, ReadBytes(wininit));
-    EXPECT_FALSE(Exists(copy));
+    EXPECT_EQ(before, ReadFileBytes(wininit));
+    EXPECT_FALSE(PathExists(copy));
 }
 
 TEST_F(BootRename, TemporaryCopyThatCannotBeCreatedLeavesWininitAlone)
 {
     std::string before = "[rename]\r\nNUL=C:\\OLD.EXE\r\n";
-    ASSERT_TRUE(WriteBytes(wininit, before));
+    ASSERT_TRUE(WriteFileBytes(wininit, before));
     ASSERT_TRUE(CreateDirectoryA(copy.c_str(), NULL));
     ScheduleBootRename(Entry);
-    EXPECT_EQ(before, ReadBytes(wininit));
+    EXPECT_EQ(before, ReadFileBytes(wininit));
 }
 
 TEST_F(BootRename, ReadOnlyWininitKeepsItsContentAndTheCopyStaysBesideIt)
 {
     std::string before = "[rename]\r\nNUL=C:\\OLD.EXE\r\n";
-    ASSERT_TRUE(WriteBytes(wininit, before));
+    ASSERT_TRUE(WriteFileBytes(wininit, before));
     SetFileAttributesA(wininit.c_str(), FILE_ATTRIBUTE_READONLY);
     ScheduleBootRename("E");
-    EXPECT_EQ(before, ReadBytes(wininit));
-    EXPECT_EQ("[rename]\r\nE\r\nNUL=C:\\OLD.EXE\r\n", ReadBytes(copy));
+    EXPECT_EQ(before, ReadFileBytes(wininit));
+    EXPECT_EQ("[rename]\r\nE\r\nNUL=C:\\OLD.EXE\r\n", ReadFileBytes(copy));
 }
 
-// The Windows directory on a small disk of its own (see small-windows-disk.sh).
+// The Windows directory on a small disk of its own (see tests/wine/small-windows-disk.sh).
 class BootRenameFullDisk : public BootRename {
 protected:
     void SetUp() override
@@ -180,24 +180,24 @@ static std::string ManyLines(const std::string& entry = "")
 TEST_F(BootRenameFullDisk, CopyCutShortByAFullDiskNeverReplacesWininit)
 {
     std::string before = ManyLines();
-    ASSERT_TRUE(WriteBytes(wininit, before));
+    ASSERT_TRUE(WriteFileBytes(wininit, before));
     for (DWORD spare : { 4096u, 0u }) {
         FillDisk(spare);
         ScheduleBootRename(Entry);
-        EXPECT_EQ(before, ReadBytes(wininit)) << spare << " bytes free";
-        EXPECT_FALSE(Exists(copy)) << spare << " bytes free";
+        EXPECT_EQ(before, ReadFileBytes(wininit)) << spare << " bytes free";
+        EXPECT_FALSE(PathExists(copy)) << spare << " bytes free";
         FreeDisk();
     }
     ScheduleBootRename("E");
-    EXPECT_EQ(ManyLines("E\r\n"), ReadBytes(wininit)) << "with room again";
+    EXPECT_EQ(ManyLines("E\r\n"), ReadFileBytes(wininit)) << "with room again";
 }
 
 TEST_F(BootRenameFullDisk, NewWininitThatCannotBeWrittenIsRemoved)
 {
     FillDisk(0);
     ScheduleBootRename(Entry);
-    EXPECT_FALSE(Exists(wininit)) << ReadBytes(wininit);
-    EXPECT_FALSE(Exists(copy));
+    EXPECT_FALSE(PathExists(wininit)) << ReadFileBytes(wininit);
+    EXPECT_FALSE(PathExists(copy));
 }
 
 } // namespace

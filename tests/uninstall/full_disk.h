@@ -1,7 +1,7 @@
-// The Windows directory on a small disk of its own (small-windows-disk.sh, as root): tests
-// fill that disk up to a number of spare bytes and free it again.
-// Stands alone, so that the extraction tests' helpers can be used beside it.
+// The Windows directory on a small disk of its own (tests/wine/small-windows-disk.sh, as
+// root): tests fill that disk up to a number of spare bytes and free it again.
 #pragma once
+#include "common/files.h"
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -23,7 +23,7 @@ public:
     // disk.)
     void Fill(DWORD spare)
     {
-        std::string sparePath = InWindows("qntx-spare.bin");
+        std::string sparePath = WindowsFile("qntx-spare.bin");
         static const char block[4096] = {};
         DWORD done = 0, total = 0;
         if (spare) {
@@ -52,13 +52,6 @@ public:
     }
 
 private:
-    static std::string InWindows(const char* name)
-    {
-        char folder[MAX_PATH];
-        GetWindowsDirectoryA(folder, sizeof folder);
-        return std::string(folder) + "\\" + name;
-    }
-
-    const std::string path_ = InWindows("qntx-filler.bin");
+    const std::string path_ = WindowsFile("qntx-filler.bin");
     HANDLE filler_ = INVALID_HANDLE_VALUE;
 };

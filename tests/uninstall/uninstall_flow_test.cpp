@@ -1,10 +1,10 @@
 // The setup log replay and the whole uninstall flow, with the log beside this program.
-#include "state/app_state.h"
+#include "common/files.h"
+#include "common/message_boxes.h"
+#include "common/registry.h"
 #include "install/uninstall_entries.h"
+#include "state/app_state.h"
 #include "state/texts.h"
-#include "uninstall/message_boxes.h"
-#include "uninstall/registry_values.h"
-#include "uninstall/test_files.h"
 #include "uninstall/uninstall_flow.h"
 #include <gtest/gtest.h>
 #include <cstring>
@@ -61,13 +61,13 @@ protected:
     {
         for (const char* name : names) {
             std::string path = dir / name;
-            bool made = path.back() == '\\' ? CreateDirectoryA(path.c_str(), NULL) != 0 : WriteBytes(path, name);
+            bool made = path.back() == '\\' ? CreateDirectoryA(path.c_str(), NULL) != 0 : WriteFileBytes(path, name);
             ASSERT_TRUE(made) << path;
         }
     }
     int Replay(const std::string& logText, HWND owner = NULL)
     {
-        EXPECT_TRUE(WriteBytes(log, logText));
+        EXPECT_TRUE(WriteFileBytes(log, logText));
         return ReplaySetupLog(owner);
     }
     // The log is gone and this program is entered for deletion at the next start, both in
@@ -75,8 +75,8 @@ protected:
     void ExpectReplayedAndScheduled(int result)
     {
         EXPECT_EQ(1, result);
-        EXPECT_FALSE(Exists(log)) << "the log was not deleted";
-        EXPECT_EQ("[rename]\r\nNUL=" + ShortPathOfThisProgram() + "\r\n", ReadBytes(wininit));
+        EXPECT_FALSE(PathExists(log)) << "the log was not deleted";
+        EXPECT_EQ("[rename]\r\nNUL=" + ShortPathOfThisProgram() + "\r\n", ReadFileBytes(wininit));
         EXPECT_EQ((PendingRenames{ { "\\??\\" + PathOfThisProgram(), "" } }), ReadPendingRenames());
     }
 
@@ -92,7 +92,7 @@ TEST_F(ReplaySetupLogTest, LinesEndedByCrLfLfCrOrNothingAreReplayedAlike)
         std::string lineEnd = end.empty() ? "\n" : end;
         int result = Replay("+" + (dir / "a.txt") + lineEnd + "+" + (dir / "b.txt") + "\r\n+" + (dir / "c.txt") + end);
         for (const char* name : { "a.txt", "b.txt", "c.txt" })
-            EXPECT_FALSE(Exists(dir / name)) << name << " with line end [" << end << "]";
+            EXPECT_FALSE(PathExists(dir / name)) << name << " with line end [" << end << "]";
         ExpectReplayedAndScheduled(result);
         DeleteFileA(wininit.c_str());
         ClearPendingRenames();
@@ -107,8 +107,8 @@ TEST_F(ReplaySetupLogTest, OverlongLineIsCutAndItsRestIsNoLineOfItsOwn)
     std::string line = "#" + std::string(458, 'x') + "+" + (dir / "victim.txt");
     ASSERT_GE(line.size(), 500u);
     int result = Replay(line + "\r\n+" + (dir / "next.txt") + "\r\n");
-    EXPECT_TRUE(Exists(dir / "victim.txt"));
-    EXPECT_FALSE(Exists(dir / "next.txt"));
+    EXPECT_TRUE(PathExists(dir / "victim.txt"));
+    EXPECT_FALSE(PathExists(dir / "next.txt"));
     ExpectReplayedAndScheduled(result);
 }
 
@@ -120,9 +120,9 @@ TEST_F(ReplaySetupLogTest, OnlyLinesStartingWithAMarkerCount)
                        (dir / "keep") + "\r\n+" + (dir / "last.txt") + "\r\n";
     int result = Replay(text);
     for (const char* name : { "blank.txt", "minus.txt", "note.txt", "plain.txt", "tab.txt", "keep" })
-        EXPECT_TRUE(Exists(dir / name)) << name;
-    EXPECT_FALSE(Exists(dir / "last.txt"));
-    EXPECT_TRUE(Exists(dir.Path()));
+        EXPECT_TRUE(PathExists(dir / name)) << name;
+    EXPECT_FALSE(PathExists(dir / "last.txt"));
+    EXPECT_TRUE(PathExists(dir.Path()));
     ExpectReplayedAndScheduled(result);
 }
 
@@ -135,11 +135,11 @@ TEST_F(ReplaySetupLogTest, FilesGoFirstThenFoldersInTheOrderOfTheirLines)
     for (const char* line : { "#A", "#A\\B", "#C\\D", "#C", "#E", "+E\\f.txt", "#G" })
         text += std::string(1, line[0]) + (dir / (line + 1)) + "\r\n";
     int result = Replay(text);
-    EXPECT_TRUE(Exists(dir / "A"));
-    EXPECT_FALSE(Exists(dir / "A\\B"));
-    EXPECT_FALSE(Exists(dir / "C"));
-    EXPECT_FALSE(Exists(dir / "E"));
-    EXPECT_TRUE(Exists(dir / "G\\unlisted.txt"));
+    EXPECT_TRUE(PathExists(dir / "A"));
+    EXPECT_FALSE(PathExists(dir / "A\\B"));
+    EXPECT_FALSE(PathExists(dir / "C"));
+    EXPECT_FALSE(PathExists(dir / "E"));
+    EXPECT_TRUE(PathExists(dir / "G\\unlisted.txt"));
     ExpectReplayedAndScheduled(result);
 }
 
@@ -148,8 +148,8 @@ TEST_F(ReplaySetupLogTest, DuplicateLinesAndFilesAlreadyGoneAreSkipped)
     Make({ "a.txt", "b.txt" });
     std::string a = "+" + (dir / "a.txt") + "\r\n";
     int result = Replay(a + a + "+" + (dir / "gone.txt") + "\r\n+" + (dir / "b.txt") + "\r\n");
-    EXPECT_FALSE(Exists(dir / "a.txt"));
-    EXPECT_FALSE(Exists(dir / "b.txt"));
+    EXPECT_FALSE(PathExists(dir / "a.txt"));
+    EXPECT_FALSE(PathExists(dir / "b.txt"));
     ExpectReplayedAndScheduled(result);
 }
 
@@ -172,16 +172,16 @@ TEST_F(ReplaySetupLogTest, MissingOrHeldLogAsksWhetherToClearTheRegistryOnly)
         EXPECT_EQ("Yes No", seen[0].Buttons);
     }
     // Held open without sharing by another user counts as missing; nothing is carried out.
-    ASSERT_TRUE(WriteBytes(log, "+" + (dir / "a.txt") + "\r\n"));
+    ASSERT_TRUE(WriteFileBytes(log, "+" + (dir / "a.txt") + "\r\n"));
     HANDLE held = CreateFileA(log.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     MessageBoxAnswerer answerer({ IDYES });
     EXPECT_EQ(1, ReplaySetupLog(NULL));
     CloseHandle(held);
     EXPECT_EQ(1u, answerer.Finish().size());
-    EXPECT_TRUE(Exists(dir / "a.txt"));
-    EXPECT_TRUE(Exists(log));
-    EXPECT_FALSE(Exists(wininit));
+    EXPECT_TRUE(PathExists(dir / "a.txt"));
+    EXPECT_TRUE(PathExists(log));
+    EXPECT_FALSE(PathExists(wininit));
     EXPECT_EQ(PendingRenames{}, ReadPendingRenames());
 }
 
@@ -258,9 +258,9 @@ protected:
     }
     void ExpectNothingRemoved()
     {
-        EXPECT_TRUE(Exists(dir / "a.txt"));
-        EXPECT_TRUE(Exists(dir / "sub\\b.txt"));
-        EXPECT_FALSE(Exists(wininit)) << ReadBytes(wininit);
+        EXPECT_TRUE(PathExists(dir / "a.txt"));
+        EXPECT_TRUE(PathExists(dir / "sub\\b.txt"));
+        EXPECT_FALSE(PathExists(wininit)) << ReadFileBytes(wininit);
         EXPECT_EQ(PendingRenames{}, ReadPendingRenames());
     }
 
@@ -278,7 +278,7 @@ void SetInstallLocation(DWORD type, const char* text)
 
 TEST_F(UninstallFlow, WithoutAnInstallLocationOnlyTheNotInstalledMessageAppears)
 {
-    ASSERT_TRUE(WriteBytes(log, installedLog));
+    ASSERT_TRUE(WriteFileBytes(log, installedLog));
     const char* variants[] = { "empty", "not text", "no key" };
     for (const char* variant : variants) {
         if (variant == variants[0])
@@ -291,33 +291,33 @@ TEST_F(UninstallFlow, WithoutAnInstallLocationOnlyTheNotInstalledMessageAppears)
         ASSERT_EQ(1u, seen.size()) << variant;
         ExpectBox(seen[0], NotInstalledText, "error", "OK");
         ExpectNothingRemoved();
-        EXPECT_EQ(installedLog, ReadBytes(log)) << variant;
+        EXPECT_EQ(installedLog, ReadFileBytes(log)) << variant;
         EXPECT_EQ(variant != variants[2], KeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath)) << variant;
     }
 }
 
 TEST_F(UninstallFlow, AnsweringNoToTheConfirmationChangesNothing)
 {
-    ASSERT_TRUE(WriteBytes(log, installedLog));
+    ASSERT_TRUE(WriteFileBytes(log, installedLog));
     auto seen = Uninstall({ IDNO });
     ASSERT_EQ(1u, seen.size());
     ExpectBox(seen[0], ConfirmText, "question", "Yes No");
     ExpectNothingRemoved();
-    EXPECT_EQ(installedLog, ReadBytes(log));
+    EXPECT_EQ(installedLog, ReadFileBytes(log));
     EXPECT_EQ(17u, ReadAllValues(HKEY_LOCAL_MACHINE, UninstallKeyPath).size());
 }
 
 TEST_F(UninstallFlow, CompleteUninstallThenASecondRunFindsNothingInstalled)
 {
-    ASSERT_TRUE(WriteBytes(log, installedLog));
+    ASSERT_TRUE(WriteFileBytes(log, installedLog));
     auto seen = Uninstall({ IDYES, IDOK });
     ASSERT_EQ(2u, seen.size());
     ExpectBox(seen[0], ConfirmText, "question", "Yes No");
     ExpectBox(seen[1], CompleteText, "none", "OK");
-    EXPECT_FALSE(Exists(dir / "a.txt"));
-    EXPECT_FALSE(Exists(dir / "sub\\b.txt"));
-    EXPECT_TRUE(Exists(dir / "sub")) << "setup writes no folder lines";
-    EXPECT_TRUE(Exists(dir.Path()));
+    EXPECT_FALSE(PathExists(dir / "a.txt"));
+    EXPECT_FALSE(PathExists(dir / "sub\\b.txt"));
+    EXPECT_TRUE(PathExists(dir / "sub")) << "setup writes no folder lines";
+    EXPECT_TRUE(PathExists(dir.Path()));
     ExpectReplayedAndScheduled(1);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKeyPath));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
@@ -326,7 +326,7 @@ TEST_F(UninstallFlow, CompleteUninstallThenASecondRunFindsNothingInstalled)
     seen = Uninstall({ IDOK });
     ASSERT_EQ(1u, seen.size());
     ExpectBox(seen[0], NotInstalledText, "error", "OK");
-    EXPECT_EQ("[rename]\r\nNUL=" + ShortPathOfThisProgram() + "\r\n", ReadBytes(wininit)) << "scheduled once only";
+    EXPECT_EQ("[rename]\r\nNUL=" + ShortPathOfThisProgram() + "\r\n", ReadFileBytes(wininit)) << "scheduled once only";
     EXPECT_EQ(1u, ReadPendingRenames().size()) << "scheduled once only";
 }
 

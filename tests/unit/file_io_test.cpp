@@ -11,8 +11,8 @@ struct LineFile {
     HANDLE file = INVALID_HANDLE_VALUE;
     explicit LineFile(const std::string& bytes)
     {
-        WriteBytes(folder.File("lines.txt"), bytes);
-        file = OpenForReading(folder.File("lines.txt"));
+        EXPECT_TRUE(WriteFileBytes(folder / "lines.txt", bytes));
+        file = OpenForReading(folder / "lines.txt");
     }
     ~LineFile() { CloseHandle(file); }
 };
@@ -89,7 +89,7 @@ TEST(ReadLine, NeverWritesPastItsCapacity)
 TEST(WriteLine, WritesTextAndCrLf)
 {
     TempFolder folder;
-    std::string path = folder.File("out.txt");
+    std::string path = folder / "out.txt";
     HANDLE file = CreateForWriting(path);
     EXPECT_EQ(1, WriteLine(file, NULL));
     EXPECT_EQ(1, WriteLine(file, ""));
@@ -97,28 +97,28 @@ TEST(WriteLine, WritesTextAndCrLf)
     EXPECT_EQ(1, WritePrefixedLine(file, '+', "abc"));
     EXPECT_EQ(1, WritePrefixedLine(file, '#', NULL));
     CloseHandle(file);
-    EXPECT_EQ("\r\n\r\n[rename]\r\n+abc\r\n#\r\n", ReadBytes(path));
+    EXPECT_EQ("\r\n\r\n[rename]\r\n+abc\r\n#\r\n", ReadFileBytes(path));
 }
 
 TEST(WriteLine, ReportsAFailedWriteAndWritesNothingMore)
 {
     TempFolder folder;
-    std::string path = folder.File("readonly.txt");
-    WriteBytes(path, "old");
+    std::string path = folder / "readonly.txt";
+    EXPECT_TRUE(WriteFileBytes(path, "old"));
     HANDLE file = OpenForReading(path);
     EXPECT_EQ(0, WriteLine(file, "text"));
     EXPECT_EQ(0, WriteLine(file, NULL));
     EXPECT_EQ(0, WritePrefixedLine(file, '+', "text"));
     EXPECT_EQ(0u, FilePosition(file));
     CloseHandle(file);
-    EXPECT_EQ("old", ReadBytes(path));
+    EXPECT_EQ("old", ReadFileBytes(path));
 }
 
 TEST(ReadExact, SucceedsOnlyForTheWholeCount)
 {
     TempFolder folder;
-    WriteBytes(folder.File("data"), std::string(100, 'd'));
-    HANDLE file = OpenForReading(folder.File("data"));
+    EXPECT_TRUE(WriteFileBytes(folder / "data", std::string(100, 'd')));
+    HANDLE file = OpenForReading(folder / "data");
     char buffer[136];
     EXPECT_EQ(1, ReadExact(file, buffer, 0));
     EXPECT_EQ(0u, FilePosition(file));
@@ -134,38 +134,38 @@ TEST(CopyFileBytes, CopiesExactlyTheCountInBlocks)
     std::string bytes;
     for (int i = 0; i < 3000; ++i)
         bytes += (char)(i * 7 + i / 256);
-    WriteBytes(folder.File("source"), bytes);
-    HANDLE source = OpenForReading(folder.File("source"));
-    HANDLE destination = CreateForWriting(folder.File("copy"));
+    EXPECT_TRUE(WriteFileBytes(folder / "source", bytes));
+    HANDLE source = OpenForReading(folder / "source");
+    HANDLE destination = CreateForWriting(folder / "copy");
     EXPECT_EQ(1, CopyFileBytes(source, destination, 2 * 1024 + 452));
     EXPECT_EQ(2500u, FilePosition(source));
     CloseHandle(source);
     CloseHandle(destination);
-    EXPECT_TRUE(ReadBytes(folder.File("copy")) == bytes.substr(0, 2500));
+    EXPECT_TRUE(ReadFileBytes(folder / "copy") == bytes.substr(0, 2500));
 }
 
 TEST(CopyFileBytes, NothingToCopyTouchesNeitherFile)
 {
     TempFolder folder;
-    WriteBytes(folder.File("source"), "abc");
-    HANDLE source = OpenForReading(folder.File("source"));
-    HANDLE destination = CreateForWriting(folder.File("copy"));
+    EXPECT_TRUE(WriteFileBytes(folder / "source", "abc"));
+    HANDLE source = OpenForReading(folder / "source");
+    HANDLE destination = CreateForWriting(folder / "copy");
     EXPECT_EQ(1, CopyFileBytes(source, destination, 0));
     EXPECT_EQ(1, CopyFileBytes(source, destination, -5));
     EXPECT_EQ(0u, FilePosition(source));
     CloseHandle(source);
     CloseHandle(destination);
-    EXPECT_EQ("", ReadBytes(folder.File("copy")));
+    EXPECT_EQ("", ReadFileBytes(folder / "copy"));
 }
 
 TEST(CopyFileBytes, FailsOnAShortSourceAfterTheWholeBlocksBefore)
 {
     TempFolder folder;
-    WriteBytes(folder.File("source"), std::string(1500, 's'));
-    HANDLE source = OpenForReading(folder.File("source"));
-    HANDLE destination = CreateForWriting(folder.File("copy"));
+    EXPECT_TRUE(WriteFileBytes(folder / "source", std::string(1500, 's')));
+    HANDLE source = OpenForReading(folder / "source");
+    HANDLE destination = CreateForWriting(folder / "copy");
     EXPECT_EQ(0, CopyFileBytes(source, destination, 2000));
     CloseHandle(source);
     CloseHandle(destination);
-    EXPECT_EQ(1024u, ReadBytes(folder.File("copy")).size()) << "the first whole block was written";
+    EXPECT_EQ(1024u, ReadFileBytes(folder / "copy").size()) << "the first whole block was written";
 }

@@ -1,9 +1,9 @@
 // Registry routines and the uninstall entries, in a scratch key below HKEY_CURRENT_USER.
-#include "state/app_state.h"
+#include "common/files.h"
+#include "common/registry.h"
 #include "install/uninstall_entries.h"
+#include "state/app_state.h"
 #include "support/registry.h"
-#include "uninstall/registry_values.h"
-#include "uninstall/test_files.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>

@@ -15,7 +15,7 @@ if [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size=256k qntx-disk "$disk" 2>/dev/
     mounted=1
   fi
 fi
-"$(dirname "$0")/../wine/wine-exec.sh" "$@"
+"$(dirname "$0")/wine-exec.sh" "$@"
 rc=$?
 if [ $mounted -eq 2 ]; then
   wineserver -k >/dev/null 2>&1

@@ -5,16 +5,16 @@
 # on tmpfs, so that the test can fill that disk; the test sees QNTX_SMALL_WINDOWS_DISK=1.
 # Usage: run-isolated.sh PROGRAM.exe [ARGS...]
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../wine/wine-env.sh"
+source "$here/wine-env.sh"
 program=$1
 shift
 folder=$(mktemp -d "${TMPDIR:-/tmp}/qntx-run.XXXXXX")
 cp "$program" "$folder/"
 copy="$folder/$(basename "$program")"
 if [ "${QNTX_FULL_DISK:-}" = 1 ]; then
-  "$here/../wine/fresh-prefix.sh" "$here/small-windows-disk.sh" "$copy" "$@"
+  "$here/fresh-prefix.sh" "$here/small-windows-disk.sh" "$copy" "$@"
 else
-  "$here/../wine/fresh-prefix.sh" "$here/../wine/wine-exec.sh" "$copy" "$@"
+  "$here/fresh-prefix.sh" "$here/wine-exec.sh" "$copy" "$@"
 fi
 rc=$?
 rm -rf "$folder"
