@@ -53,6 +53,11 @@ LRESULT CALLBACK BackgroundWindowProc(HWND window, UINT message, WPARAM wParam, 
         PaintBackdrop(window, (HDC)wParam);
         return 1;
     }
+    // The run ends when its flow returns, never by closing the backdrop: it owns every window
+    // and message box of the flow, and Alt+F4 or a close request from elsewhere would take
+    // them down while the flow goes on unseen. SC_CLOSE and Alt+F4 both end up here.
+    if (message == WM_CLOSE)
+        return 0;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

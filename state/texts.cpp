@@ -69,6 +69,9 @@ const char MsgCannotOpenLogFormat[] =
     "system without the log file.\rDo you wish the Uninstaller to clear the registry entries only?";
 const char MsgUninstallComplete[] = "Uninstall complete.";
 const char MsgUninstallErrors[] = "There were errors during uninstall.";
+const char MsgFilesRemovedAtRestart[] = "These files are in use and will be removed when Windows restarts:";
+const char MsgFilesNotRemoved[] = "These files could not be removed:";
+const char MsgMoreFilesFormat[] = "...and %d more.";
 const char BootDeleteEntryFormat[] = "NUL=%s";
 
 const char WininitName[] = "Wininit.ini";

@@ -63,6 +63,9 @@ extern const char MsgConfirmUninstall[];
 extern const char MsgCannotOpenLogFormat[];
 extern const char MsgUninstallComplete[];
 extern const char MsgUninstallErrors[];
+extern const char MsgFilesRemovedAtRestart[]; // heads the list of files left to the next start
+extern const char MsgFilesNotRemoved[];       // heads the list of files that stay
+extern const char MsgMoreFilesFormat[];       // ends a list cut short: how many more
 extern const char BootDeleteEntryFormat[];
 
 // Wininit.ini, in the Windows directory

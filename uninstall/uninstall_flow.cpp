@@ -16,17 +16,107 @@
 // Lines are read with at most LogLineSize - 1 characters; the rest of a longer line is dropped.
 enum { LogLineSize = 460 };
 
+// The files a replay could not delete at once, for the one message that names them: how
+// many, and the first ListedFileCount of them, each after a line break.
+enum { ListedFileCount = 8 };
+
+struct LeftFileList {
+    int Count;
+    char Names[ListedFileCount * (LogLineSize + 1)];
+};
+
+struct LeftFiles {
+    LeftFileList AtRestart; // entered for deletion at the next start
+    LeftFileList Remaining; // not even that could be arranged
+};
+
+// Appends text to buffer (size bytes in all), cut short rather than written past the end.
+static void AppendText(char* buffer, int size, const char* text)
+{
+    int used = lstrlenA(buffer);
+    if (used < size - 1)
+        lstrcpynA(buffer + used, text, size - used);
+}
+
+static void NoteLeftFile(LeftFileList* list, const char* path)
+{
+    if (list->Count++ >= ListedFileCount)
+        return;
+    AppendText(list->Names, sizeof list->Names, "\r");
+    AppendText(list->Names, sizeof list->Names, path);
+}
+
+// Deletes a file the log names. Read-only only guards against accidents: the file is ours to
+// remove. One that still exists afterwards (in use, as a running program or a file another
+// program holds open is) is left to Windows' next start by the same two ways as the
+// uninstaller itself, and noted in left either way. Uses TargetFolder.
+static void RemoveLoggedFile(const char* path, LeftFiles* left)
+{
+    if (DeleteFileA(path))
+        return;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return;
+    } else if ((attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+               SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY) && DeleteFileA(path)) {
+        return;
+    }
+    // A folder is no file of ours, and a path that cannot be looked at cannot be named to
+    // Windows either.
+    char entry[LogLineSize];
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !MakeSelfDeleteEntry(entry, path)) {
+        NoteLeftFile(&left->Remaining, path);
+        return;
+    }
+    // One Wininit.ini rewrite per file: files in use at uninstallation are few.
+    ScheduleBootRename(entry);
+    ScheduleNtBootDelete(path);
+    NoteLeftFile(&left->AtRestart, path);
+}
+
 // Carries out every line of the log that starts with marker, from the first line to the last.
-static void ReplayPass(HANDLE log, char marker, char* line)
+static void ReplayPass(HANDLE log, char marker, char* line, LeftFiles* left)
 {
     while (ReadLine(log, line, LogLineSize)) {
         if (line[0] != marker)
             continue;
         if (marker == '+')
-            DeleteFileA(line + 1);
+            RemoveLoggedFile(line + 1, left);
         else
             RemoveDirectoryA(line + 1);
     }
+}
+
+static void AppendFileList(char* text, int size, const char* heading, const LeftFileList* list)
+{
+    if (list->Count == 0)
+        return;
+    if (text[0])
+        AppendText(text, size, "\r\r");
+    AppendText(text, size, heading);
+    AppendText(text, size, list->Names);
+    if (list->Count > ListedFileCount) {
+        char more[64];
+        wsprintfA(more, MsgMoreFilesFormat, list->Count - ListedFileCount);
+        AppendText(text, size, "\r");
+        AppendText(text, size, more);
+    }
+}
+
+// One message for every file left behind, so that "Uninstall complete." claims no more than
+// was done; none when every file went.
+static void TellAboutLeftFiles(HWND owner, const LeftFiles* left)
+{
+    if (left->AtRestart.Count == 0 && left->Remaining.Count == 0)
+        return;
+    char text[2 * (sizeof left->AtRestart.Names + 160)];
+    text[0] = '\0';
+    AppendFileList(text, sizeof text, MsgFilesRemovedAtRestart, &left->AtRestart);
+    AppendFileList(text, sizeof text, MsgFilesNotRemoved, &left->Remaining);
+    MessageBoxA(owner, text, CaptionUninstall, left->Remaining.Count ? MB_ICONWARNING : MB_ICONINFORMATION);
 }
 
 int MakeSelfDeleteEntry(char* entry, const char* path)
@@ -46,19 +136,22 @@ int MakeSelfDeleteEntry(char* entry, const char* path)
 int ReplaySetupLog(HWND owner)
 {
     char text[LogLineSize];
-    MakeModulePath(AppState.Instance, AppState.TargetFolder, SetupLogName, 1);
-    HANDLE log = CreateFileA(AppState.TargetFolder, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                             NULL);
+    // Kept apart from TargetFolder, which the scheduling of files in use takes over.
+    char logPath[MAX_PATH];
+    MakeModulePath(AppState.Instance, logPath, SetupLogName, 1);
+    HANDLE log = CreateFileA(logPath, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (log == INVALID_HANDLE_VALUE) {
-        wsprintfA(text, MsgCannotOpenLogFormat, AppState.TargetFolder);
+        wsprintfA(text, MsgCannotOpenLogFormat, logPath);
         return MessageBoxA(owner, text, CaptionUninstall, MB_ICONERROR | MB_YESNO) == IDYES;
     }
+    LeftFiles left;
+    ZeroMemory(&left, sizeof left);
     // Every file goes before any folder, so that a folder line finds its folder empty.
-    ReplayPass(log, '+', text);
+    ReplayPass(log, '+', text, &left);
     SetFilePointer(log, 0, NULL, FILE_BEGIN);
-    ReplayPass(log, '#', text);
+    ReplayPass(log, '#', text, &left);
     CloseHandle(log);
-    DeleteFileA(AppState.TargetFolder);
+    RemoveLoggedFile(logPath, &left);
 
     // The running uninstaller cannot delete itself: Windows does it at the next start.
     char own[MAX_PATH];
@@ -68,6 +161,7 @@ int ReplaySetupLog(HWND owner)
             ScheduleBootRename(text);
         ScheduleNtBootDelete(own);
     }
+    TellAboutLeftFiles(owner, &left);
     return 1;
 }
 

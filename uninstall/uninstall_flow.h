@@ -3,7 +3,9 @@
 #include <windows.h>
 
 void RunUninstall(HWND mainWindow);
-// 1: go on and remove the uninstall key; 0: no log and the user declined.
+// 1: go on and remove the uninstall key; 0: no log and the user declined. Files that cannot be
+// deleted now are entered for deletion at the next start, and one message owned by owner
+// names them (and any that not even that could be arranged for).
 int ReplaySetupLog(HWND owner);
 
 // Formats the Wininit.ini entry that deletes path at the next start: "NUL=" and the short

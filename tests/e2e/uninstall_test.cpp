@@ -243,16 +243,18 @@ TEST(Uninstall, ALogHeldByAnotherProgramIsMissingAndNoKeepsEverythingForLater)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
 }
 
-TEST(Uninstall, AFileInUseStaysAndEverythingElseIsRemoved)
+TEST(Uninstall, AFileInUseIsNamedAndGoesAtTheRestartAReadOnlyOneAtOnce)
 {
     InstallDemo();
     std::vector<ManifestEntry> entries = ReadManifest(BuildPath("QNTX_DEMO_MANIFEST"));
     std::string inUse = DestinationOf(DefaultTarget, entries[1].name);
-    std::string content = ReadFileBytes(inUse);
+    ASSERT_TRUE(SetFileAttributesA(DestinationOf(DefaultTarget, entries[2].name).c_str(), FILE_ATTRIBUTE_READONLY));
     HANDLE held = HoldOpen(inUse);
-    UninstallAnswering({ { Confirm, IDYES }, { "Uninstall complete.", IDOK } });
+    UninstallAnswering({ { Confirm, IDYES },
+                         { "These files are in use and will be removed when Windows restarts:\r" + inUse, IDOK },
+                         { "Uninstall complete.", IDOK } });
     CloseHandle(held);
-    EXPECT_EQ(content, ReadFileBytes(inUse)) << "the file in use stays whole";
+    EXPECT_TRUE(FileExists(inUse)) << "in use until the restart";
     for (const ManifestEntry& entry : entries) {
         std::string destination = DestinationOf(DefaultTarget, entry.name);
         if (destination != inUse) {
@@ -261,7 +263,16 @@ TEST(Uninstall, AFileInUseStaysAndEverythingElseIsRemoved)
     }
     EXPECT_FALSE(FileExists(Log()));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
-    EXPECT_EQ(std::vector<std::string>{ "\\??\\" + Uninstaller() }, PendingDeletions());
+    EXPECT_EQ((std::vector<std::string>{ "\\??\\" + inUse, "\\??\\" + Uninstaller() }), PendingDeletions());
+    char shortInUse[MAX_PATH] = "", shortUninstaller[MAX_PATH] = "";
+    GetShortPathNameA(inUse.c_str(), shortInUse, sizeof shortInUse);
+    GetShortPathNameA(Uninstaller().c_str(), shortUninstaller, sizeof shortUninstaller);
+    EXPECT_EQ("[rename]\r\nNUL=" + std::string(shortUninstaller) + "\r\nNUL=" + std::string(shortInUse) + "\r\n",
+              ReadFileBytes(Wininit()));
+
+    RunCommand("wineboot.exe -r", true);
+    EXPECT_FALSE(FileExists(inUse));
+    EXPECT_FALSE(FileExists(Uninstaller()));
 }
 
 TEST(Uninstall, AReadOnlyWininitStaysAsItWasAndTheSystemStillDeletesTheUninstaller)

@@ -7,6 +7,7 @@
 #include "state/texts.h"
 #include "uninstall/uninstall_flow.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -156,6 +157,41 @@ TEST_F(ReplaySetupLogTest, DuplicateLinesAndFilesAlreadyGoneAreSkipped)
 TEST_F(ReplaySetupLogTest, EmptyLogIsStillDeletedAndTheUninstallerScheduled)
 {
     ExpectReplayedAndScheduled(Replay(""));
+}
+
+TEST_F(ReplaySetupLogTest, FilesLeftBehindAreNamedInOneBoundedMessageAndInUseOnesScheduled)
+{
+    // Ten files held open, a read-only file, and a folder where the log names a file.
+    std::string logText, listed;
+    std::vector<HANDLE> held;
+    PendingRenames pending;
+    for (int i = 0; i < 10; ++i) {
+        std::string path = dir / ("held" + std::to_string(i) + ".txt");
+        ASSERT_TRUE(WriteFileBytes(path, "x"));
+        held.push_back(CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL));
+        logText += "+" + path + "\r\n";
+        listed += i < 8 ? "\r" + path : "";
+        pending.push_back({ "\\??\\" + path, "" });
+    }
+    pending.push_back({ "\\??\\" + PathOfThisProgram(), "" });
+    Make({ "readonly.txt", "folder\\" });
+    ASSERT_TRUE(SetFileAttributesA((dir / "readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    MessageBoxAnswerer answerer({ IDOK });
+    EXPECT_EQ(1, Replay(logText + "+" + (dir / "readonly.txt") + "\r\n+" + (dir / "folder") + "\r\n"));
+    for (HANDLE file : held)
+        CloseHandle(file);
+    auto seen = answerer.Finish();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Uninstall", seen[0].Caption);
+    EXPECT_EQ("These files are in use and will be removed when Windows restarts:" + listed +
+                  "\r...and 2 more.\r\rThese files could not be removed:\r" + (dir / "folder"),
+              seen[0].Text);
+    EXPECT_EQ("warning", seen[0].Icon);
+    EXPECT_FALSE(PathExists(dir / "readonly.txt"));
+    EXPECT_FALSE(PathExists(log));
+    EXPECT_EQ(pending, ReadPendingRenames());
+    std::string entries = ReadFileBytes(wininit);
+    EXPECT_EQ(11, (int)std::count(entries.begin(), entries.end(), '=')) << entries;
 }
 
 TEST_F(ReplaySetupLogTest, MissingOrHeldLogAsksWhetherToClearTheRegistryOnly)
