@@ -3,6 +3,7 @@
 #include "install/uninstall_entries.h"
 #include "state/app_state.h"
 #include "state/texts.h"
+#include "support/boot_file_operations.h"
 #include "support/paths.h"
 #include "support/registry.h"
 #include "ui/progress_window.h"
@@ -93,13 +94,15 @@ static void ExtractWithProgress(HWND progressWindow, HANDLE dataFile, HANDLE log
 }
 
 // Leaves a copy of the running executable in the Windows directory as the uninstaller;
-// `uninstaller` (MAX_PATH bytes) receives its path.
+// `uninstaller` (MAX_PATH bytes) receives its path. An earlier uninstaller there, not yet
+// restarted away, asked for that path's deletion: the new copy must survive it.
 static void CopySelfAsUninstaller(char* uninstaller)
 {
     char own[MAX_PATH];
     GetModuleFileNameA(AppState.Instance, own, sizeof own);
     GetWindowsDirectoryA(uninstaller, MAX_PATH);
     AppendPathComponent(uninstaller, UninstallerName);
+    WithdrawBootDeletion(uninstaller);
     CopyFileA(own, uninstaller, FALSE);
 }
 
