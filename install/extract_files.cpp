@@ -2,6 +2,7 @@
 #include "format/setup_data_format.h"
 #include "state/app_state.h"
 #include "state/texts.h"
+#include "support/boot_file_operations.h"
 #include "support/file_io.h"
 #include "support/paths.h"
 #include "support/system_library.h"
@@ -86,12 +87,14 @@ static DestinationResult MakeDestination(char* destination, const char* name)
 }
 
 // CreateFileA refuses to replace a hidden or system file unless asked for the same
-// attributes; a file left hidden by an earlier installation must still be replaced.
+// attributes; a file left hidden by an earlier installation must still be replaced. One that
+// an earlier uninstallation left for deletion at the next start must outlive that start.
 static void ClearBlockingAttributes(const char* path)
 {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
+    WithdrawBootDeletion(path);
     if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
         attributes &= ~(DWORD)(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         SetFileAttributesA(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);

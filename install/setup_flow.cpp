@@ -3,6 +3,7 @@
 #include "install/uninstall_entries.h"
 #include "state/app_state.h"
 #include "state/texts.h"
+#include "support/boot_file_operations.h"
 #include "support/paths.h"
 #include "support/registry.h"
 #include "ui/progress_window.h"
@@ -93,8 +94,9 @@ static void ExtractWithProgress(HWND progressWindow, HANDLE dataFile, HANDLE log
 }
 
 // Leaves a copy of the running executable in the Windows directory as the uninstaller;
-// `uninstaller` (MAX_PATH bytes) receives its path. A copy that fails is reported, and 0 tells
-// the caller to register no command that would start nothing.
+// `uninstaller` (MAX_PATH bytes) receives its path. An earlier uninstaller there, not yet
+// restarted away, asked for that path's deletion: the new copy must survive it. A copy that
+// fails is reported, and 0 tells the caller to register no command that would start nothing.
 static int CopySelfAsUninstaller(HWND owner, char* uninstaller)
 {
     char own[MAX_PATH];
@@ -103,7 +105,11 @@ static int CopySelfAsUninstaller(HWND owner, char* uninstaller)
     if (folderLength == 0 || folderLength >= MAX_PATH)
         uninstaller[0] = '\0';
     int copied = AppendPathComponent(uninstaller, UninstallerName) && ownLength > 0 && ownLength < sizeof own &&
-                 folderLength > 0 && folderLength < MAX_PATH && CopyFileA(own, uninstaller, FALSE);
+                 folderLength > 0 && folderLength < MAX_PATH;
+    if (copied) {
+        WithdrawBootDeletion(uninstaller);
+        copied = CopyFileA(own, uninstaller, FALSE);
+    }
     if (!copied) {
         char message[MAX_PATH + 128];
         wsprintfA(message, MsgCannotCopyUninstallerFormat, uninstaller);

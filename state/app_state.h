@@ -3,6 +3,8 @@
 #include <windows.h>
 
 enum { InstallModeSetup = 0, InstallModeUninstall = 1 };
+// Whether deletions at the next start are pending, as far as this run has looked.
+enum { BootDeletionsUnknown = 0, BootDeletionsNone = 1, BootDeletionsSome = 2 };
 
 struct AppStateRecord {
     HINSTANCE Instance;
@@ -10,6 +12,7 @@ struct AppStateRecord {
     HBITMAP WizardBitmap;     // side image of every wizard page
     char TargetFolder[MAX_PATH];
     char UserName[100];
+    int BootDeletions;        // BootDeletions...: lets setup skip reading them per file
 };
 
 extern AppStateRecord AppState;

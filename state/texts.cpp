@@ -77,6 +77,11 @@ const char BootDeleteEntryFormat[] = "NUL=%s";
 const char WininitName[] = "Wininit.ini";
 const char WininitCopyName[] = "Wininit.~in";
 const char RenameSectionHeader[] = "[rename]";
+const char BootDeleteKey[] = "NUL=";
+
+const char SessionManagerKeyPath[] = "System\\CurrentControlSet\\Control\\Session Manager";
+const WCHAR PendingRenamesValueName[] = L"PendingFileRenameOperations";
+const WCHAR NtPathPrefix[] = L"\\?" L"?\\"; // split: no trigraph
 
 const char BackgroundClassName[] = "QTXSetupClass";
 const char SetupTitle[] = "Quintara Setup";

@@ -1,5 +1,6 @@
 // Every message and fixed text the program shows or writes, named after where it appears.
 #pragma once
+#include <windows.h>
 
 extern const char CaptionSetup[];
 extern const char CaptionUninstall[];
@@ -72,6 +73,12 @@ extern const char BootDeleteEntryFormat[];
 extern const char WininitName[];
 extern const char WininitCopyName[];
 extern const char RenameSectionHeader[];
+extern const char BootDeleteKey[];       // "NUL=": the start of a deletion line
+
+// The system's own list of deletions at its next start (NT family), below HKEY_LOCAL_MACHINE
+extern const char SessionManagerKeyPath[];
+extern const WCHAR PendingRenamesValueName[];
+extern const WCHAR NtPathPrefix[];
 
 // Background window
 extern const char BackgroundClassName[];

@@ -4,7 +4,7 @@
 #include "support/file_io.h"
 #include "support/paths.h"
 #include "support/registry.h"
-#include "uninstall/boot_rename.h"
+#include "support/boot_file_operations.h"
 
 // The setup log "QNTXSetup.log": setup writes it in the Windows directory, the uninstaller
 // reads it beside itself (as the copy in the Windows directory, the same file).

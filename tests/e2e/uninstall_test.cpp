@@ -51,16 +51,33 @@ void ExpectDemoStillInstalled()
     EXPECT_FALSE(FileExists(Wininit()));
 }
 
-} // namespace
+const char SessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
 
-TEST(Uninstall, FullCycleThroughAddRemoveProgramsAndARestart)
+// The system's own list of files to delete at its next start (NT family): the NT paths of
+// the deletions it holds, in order.
+std::vector<std::string> PendingDeletions()
 {
-    InstallDemo();
-    std::vector<ManifestEntry> entries = ReadManifest(BuildPath("QNTX_DEMO_MANIFEST"));
-    EndProgram();
+    std::vector<std::string> paths;
+    RegValue value = ReadValue(HKEY_LOCAL_MACHINE, SessionManager, "PendingFileRenameOperations");
+    std::string data = value.data;
+    size_t at = 0;
+    while (value.present && at < data.size() && data[at] != '\0') {
+        size_t end = data.find('\0', at);
+        std::string source = data.substr(at, end - at);
+        size_t targetEnd = data.find('\0', end + 1);
+        if (end == std::string::npos || targetEnd == std::string::npos)
+            break;
+        if (targetEnd == end + 1)
+            paths.push_back(source);
+        at = targetEnd + 1;
+    }
+    return paths;
+}
 
-    // Add/Remove Programs runs the registered "UninstallString"; the robot, having started
-    // no program itself, finds the uninstaller's windows wherever they are.
+// Add/Remove Programs runs the registered "UninstallString"; the robot, having started no
+// program itself, finds the uninstaller's windows wherever they are.
+void UninstallThroughAddRemovePrograms()
+{
     RunCommand("uninstaller.exe --remove Quintara", false);
     HWND background = WaitForWindow("Quintara Setup", "QTXSetupClass");
     ExpectMessageBox("Uninstall", Confirm);
@@ -68,7 +85,19 @@ TEST(Uninstall, FullCycleThroughAddRemoveProgramsAndARestart)
     ExpectMessageBox("Uninstall", "Uninstall complete.");
     AnswerMessageBox(IDOK);
     WaitUntilGone(background);
+}
 
+} // namespace
+
+// Also installing again before the restart: the deletions the first uninstaller left for the
+// next start must not take the new uninstaller or a newly installed file with them.
+TEST(Uninstall, FullCycleThroughAddRemoveProgramsAndARestart)
+{
+    InstallDemo();
+    std::vector<ManifestEntry> entries = ReadManifest(BuildPath("QNTX_DEMO_MANIFEST"));
+    EndProgram();
+
+    UninstallThroughAddRemovePrograms();
     for (const ManifestEntry& entry : entries) {
         std::string destination = DestinationOf(DefaultTarget, entry.name);
         EXPECT_EQ(entry.name[0] == '@', FileExists(destination)) << destination;
@@ -82,9 +111,33 @@ TEST(Uninstall, FullCycleThroughAddRemoveProgramsAndARestart)
     GetShortPathNameA(Uninstaller().c_str(), shortPath, sizeof shortPath);
     EXPECT_EQ("[rename]\r\nNUL=" + std::string(shortPath) + "\r\n", ReadFileBytes(Wininit()));
 
+    // A file that stayed because it was in use, left for the next start as the uninstaller
+    // leaves itself, its long form in Wininit.ini this time.
+    std::string inUse = DestinationOf(DefaultTarget, entries[1].name);
+    WriteFileBytes(inUse, "in use");
+    ASSERT_TRUE(MoveFileExA(inUse.c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT));
+    WriteFileBytes(Wininit(), ReadFileBytes(Wininit()) + "NUL=" + inUse + "\r\n");
+    InstallDemo();
+    EndProgram();
+    EXPECT_EQ("[rename]\r\n", ReadFileBytes(Wininit()));
+    EXPECT_TRUE(PendingDeletions().empty());
+
     // Restarting Wine's session carries out Wininit.ini, as Windows did at its next start.
     RunCommand("wineboot.exe -r", true);
+    ExpectInstalled(DefaultTarget, entries);
+    EXPECT_EQ(ExpectedLog(DefaultTarget, entries), ReadFileBytes(Log()));
+    ExpectEntries(DefaultTarget, "Quintara Tester");
+    EXPECT_TRUE(ReadFileBytes(Uninstaller()) == ReadFileBytes(MediumExe()));
+
+    UninstallThroughAddRemovePrograms();
+    RunCommand("wineboot.exe -r", true);
     EXPECT_FALSE(FileExists(Uninstaller()));
+    for (const ManifestEntry& entry : entries) {
+        std::string destination = DestinationOf(DefaultTarget, entry.name);
+        EXPECT_EQ(entry.name[0] == '@', FileExists(destination)) << destination;
+    }
+    EXPECT_FALSE(FileExists(Log()));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
 }
 
 TEST(Uninstall, NeverInstalledSaysSoAndChangesNothing)
@@ -178,29 +231,6 @@ TEST(Uninstall, UninstallingTwiceBeforeARestartFindsNothingInstalled)
 }
 
 namespace {
-
-const char SessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
-
-// The system's own list of files to delete at its next start (NT family): the NT paths of
-// the deletions it holds, in order.
-std::vector<std::string> PendingDeletions()
-{
-    std::vector<std::string> paths;
-    RegValue value = ReadValue(HKEY_LOCAL_MACHINE, SessionManager, "PendingFileRenameOperations");
-    std::string data = value.data;
-    size_t at = 0;
-    while (value.present && at < data.size() && data[at] != '\0') {
-        size_t end = data.find('\0', at);
-        std::string source = data.substr(at, end - at);
-        size_t targetEnd = data.find('\0', end + 1);
-        if (end == std::string::npos || targetEnd == std::string::npos)
-            break;
-        if (targetEnd == end + 1)
-            paths.push_back(source);
-        at = targetEnd + 1;
-    }
-    return paths;
-}
 
 HANDLE HoldOpen(const std::string& path)
 {

@@ -1,6 +1,9 @@
-// The [rename] entry in the Windows directory's Wininit.ini, compared byte by byte.
+// The [rename] entries in the Windows directory's Wininit.ini, compared byte by byte, and
+// their withdrawal together with the system's own list.
 #include "common/files.h"
-#include "uninstall/boot_rename.h"
+#include "common/registry.h"
+#include "support/boot_file_operations.h"
+#include "state/app_state.h"
 #include "uninstall/full_disk.h"
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -129,6 +132,14 @@ TEST_F(BootRename, WininitHeldOpenByAnotherUserIsLeftAlone)
     EXPECT_FALSE(PathExists(copy));
 }
 
+TEST_F(BootRename, LinesKeepTheirNulBytes)
+{
+    std::string withNul("a=1\0b", 5), wide("[\0a\0]\0", 6);
+    std::string before = "[boot]\r\n" + withNul + "\r\n" + wide + "\r\n[rename]\r\nNUL=C:\\OLD.EXE\r\n";
+    EXPECT_EQ("[boot]\r\n" + withNul + "\r\n" + wide + "\r\n[rename]\r\nE\r\nNUL=C:\\OLD.EXE\r\n",
+              After(before, "E"));
+}
+
 TEST_F(BootRename, TemporaryCopyThatCannotBeCreatedLeavesWininitAlone)
 {
     std::string before = "[rename]\r\nNUL=C:\\OLD.EXE\r\n";
@@ -146,6 +157,74 @@ TEST_F(BootRename, ReadOnlyWininitKeepsItsContentAndTheCopyStaysBesideIt)
     ScheduleBootRename("E");
     EXPECT_EQ(before, ReadFileBytes(wininit));
     EXPECT_EQ("[rename]\r\nE\r\nNUL=C:\\OLD.EXE\r\n", ReadFileBytes(copy));
+}
+
+// Setup withdraws the deletions an earlier uninstallation left for a path it writes again.
+class WithdrawBootDeletionTest : public BootRename {
+protected:
+    void SetUp() override
+    {
+        BootRename::SetUp();
+        ClearPendingRenames();
+        ASSERT_TRUE(WriteFileBytes(file, "x"));
+        char shortForm[MAX_PATH] = "";
+        ASSERT_NE(0u, GetShortPathNameA(file.c_str(), shortForm, sizeof shortForm));
+        shortPath = shortForm;
+        ASSERT_NE(shortPath, file);
+        AppState.BootDeletions = BootDeletionsUnknown;
+    }
+    void TearDown() override
+    {
+        DeleteFileA(file.c_str());
+        ClearPendingRenames();
+        BootRename::TearDown();
+    }
+    static void WritePending(const PendingRenames& pairs)
+    {
+        std::string data;
+        for (const auto& pair : pairs)
+            data += pair.first + '\0' + pair.second + '\0';
+        data += '\0';
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_SET_VALUE, &key));
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, PendingRenamesValue, 0, REG_MULTI_SZ, (const BYTE*)data.data(),
+                                                (DWORD)data.size()));
+        RegCloseKey(key);
+    }
+    static std::string Upper(std::string text)
+    {
+        CharUpperBuffA(&text[0], (DWORD)text.size());
+        return text;
+    }
+
+    const std::string file = WindowsFile("Qntx withdrawn deletion.txt");
+    std::string shortPath;
+};
+
+TEST_F(WithdrawBootDeletionTest, OnlyTheDeletionsOfThePathGoInEitherFormAndCase)
+{
+    const std::string kept = "[boot]\r\nNUL=" + file + "\r\n[rename]\r\n";
+    const std::string rest = "NUL=C:\\OLD.EXE\r\nX=" + file + "\r\nNUL=" + file + "x\r\nNUL=" + file +
+                             std::string(1, '\0') + "\r\n[other]\r\nNUL=" + shortPath + "\r\n";
+    ASSERT_TRUE(WriteFileBytes(wininit, kept + "NUL=" + shortPath + "\r\nnul=" + Upper(file) + "\r\n" + rest));
+    const PendingRenames others = { { "\\??\\C:\\OLD.EXE", "" }, { "\\??\\" + file, "!C:\\NEW.TXT" } };
+    WritePending({ { "\\??\\" + Upper(file), "" }, others[0], { "\\??\\" + shortPath, "" }, others[1] });
+
+    WithdrawBootDeletion(file.c_str());
+    EXPECT_EQ(kept + rest, ReadFileBytes(wininit));
+    EXPECT_FALSE(PathExists(copy));
+    EXPECT_EQ(others, ReadPendingRenames());
+    EXPECT_EQ(BootDeletionsSome, AppState.BootDeletions) << "other deletions stay pending";
+
+    // The system's list, left empty, goes; a Wininit.ini with nothing to withdraw is not written.
+    WritePending({ { "\\??\\" + shortPath, "" } });
+    ASSERT_TRUE(WriteFileBytes(wininit, "[rename]\r\nNUL=C:\\OLD.EXE\n"));
+    WithdrawBootDeletion(file.c_str());
+    EXPECT_EQ("[rename]\r\nNUL=C:\\OLD.EXE\n", ReadFileBytes(wininit));
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_QUERY_VALUE, &key));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, PendingRenamesValue, NULL, NULL, NULL, NULL));
+    RegCloseKey(key);
 }
 
 // The Windows directory on a small disk of its own (see tests/wine/small-windows-disk.sh).
