@@ -86,10 +86,11 @@ static DestinationResult MakeDestination(char* destination, const char* name)
     return AppendPathComponent(destination, RecordRelativePath(name)) ? DestinationMade : DestinationTooLong;
 }
 
-// CreateFileA refuses to replace a hidden or system file unless asked for the same
-// attributes; a file left hidden by an earlier installation must still be replaced. One that
-// an earlier uninstallation left for deletion at the next start must outlive that start.
-static void ClearBlockingAttributes(const char* path)
+// A file already at the destination is replaced. CreateFileA refuses to replace a hidden or
+// system file unless asked for the same attributes, and one left hidden by an earlier
+// installation must still be replaced; one that an earlier uninstallation left for deletion at
+// the next start must outlive that start.
+static void PrepareDestination(const char* path)
 {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -132,7 +133,7 @@ static int ExpandStagedFile(HANDLE staging, const char* destination)
     }
     // From here LzClose closes the duplicate, whether LZInit found SZDD data or not.
     int expanded = 0;
-    ClearBlockingAttributes(destination);
+    PrepareDestination(destination);
     HANDLE target = CreateFileA(destination, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (target != INVALID_HANDLE_VALUE) {
         expanded = CopyExpanded(lzSource, target);

@@ -6,38 +6,6 @@ std::string JoinPath(const std::string& folder, const std::string& name)
     return !folder.empty() && folder.back() == '\\' ? folder + name : folder + "\\" + name;
 }
 
-bool ReadFileBytes(const std::string& path, std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    bytes.clear();
-    char block[65536];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file, block, sizeof block, &got, NULL) != 0) && got)
-        bytes.append(block, got);
-    CloseHandle(file);
-    return ok;
-}
-
-std::string ReadFileBytes(const std::string& path)
-{
-    std::string bytes;
-    return ReadFileBytes(path, bytes) ? bytes : "<missing: " + path + ">";
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD done = 0;
-    bool ok = bytes.empty() ||
-              (WriteFile(file, bytes.data(), (DWORD)bytes.size(), &done, NULL) && done == bytes.size());
-    return CloseHandle(file) && ok;
-}
-
 bool PathExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -1,6 +1,7 @@
 // Real files for the Windows tests: exact bytes written and read back, a folder of its own per
 // test (TempFolder), and expectations on files that report at the caller's line.
 #pragma once
+#include "common/bytes.h"
 #include "common/temp_folder.h"
 #include <windows.h>
 #include <string>
@@ -8,11 +9,6 @@
 
 // folder + "\" + name, without doubling a backslash the folder already ends with.
 std::string JoinPath(const std::string& folder, const std::string& name);
-
-bool ReadFileBytes(const std::string& path, std::string& bytes);
-// The whole content, or "<missing: PATH>" when the file cannot be read.
-std::string ReadFileBytes(const std::string& path);
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
 
 bool PathExists(const std::string& path);   // a file or a folder
 bool FileExists(const std::string& path);

@@ -186,6 +186,35 @@ TEST_F(Extraction, WorksWithoutLog)
     EXPECT_TRUE(errors_.empty());
 }
 
+// From before the first record to after the last, the staging file is open to extraction
+// alone: no other program can change staged data before LZ32 expands it.
+TEST_F(Extraction, NoOtherProgramCanOpenTheStagedData)
+{
+    Add("a.txt", "A", Szdd(ScriptText()));
+    Add("b.txt", "B", "plain");
+    std::vector<std::string> seen;
+    progress_.onLabel = [&] {
+        std::vector<std::string> names = FolderEntries(temp_);
+        std::string what = std::to_string(names.size()) + " file(s)";
+        for (const std::string& name : names) {
+            HANDLE other = CreateFileA(JoinPath(temp_, name).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0,
+                                       NULL);
+            what += ", open: error " + std::to_string(other == INVALID_HANDLE_VALUE ? GetLastError() : 0);
+            if (other != INVALID_HANDLE_VALUE)
+                CloseHandle(other);
+        }
+        seen.push_back(what);
+    };
+
+    Extract();
+
+    const std::string held = "1 file(s), open: error " + std::to_string(ERROR_SHARING_VIOLATION);
+    EXPECT_EQ((std::vector<std::string> { held, held }), seen);
+    EXPECT_FILE(TargetPath("a.txt"), ScriptText());
+    EXPECT_FILE(TargetPath("b.txt"), "plain");
+}
+
 TEST_F(Extraction, HiddenFileFromAnEarlierInstallationIsReplaced)
 {
     // Windows refuses CREATE_ALWAYS over a hidden file unless the attribute is asked for;

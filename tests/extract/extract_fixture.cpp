@@ -6,7 +6,10 @@ namespace {
 
 void RecordLabel(void* context, const char* label)
 {
-    static_cast<ExtractionRecording*>(context)->labels.push_back(label);
+    auto* recording = static_cast<ExtractionRecording*>(context);
+    recording->labels.push_back(label);
+    if (recording->onLabel)
+        recording->onLabel();
 }
 
 void RecordPercent(void* context, int percent)
@@ -61,17 +64,6 @@ std::string Szdd(const std::string& data)
     return std::string(packed.begin(), packed.end());
 }
 
-std::string NoiseBytes(size_t size, unsigned seed)
-{
-    std::string bytes(size, '\0');
-    unsigned state = seed * 2654435761u + 1;
-    for (char& c : bytes) {
-        state = state * 1103515245u + 12345u;
-        c = static_cast<char>(state >> 23);
-    }
-    return bytes;
-}
-
 void ExtractSandbox::SetUp()
 {
     root_ = sandbox_.Path();
@@ -120,7 +112,9 @@ void ExtractSandbox::Extract(HANDLE logOverride, bool useLogOverride)
     HANDLE logFile = useLogOverride ? logOverride
                                     : CreateFileA(logPath_.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                                                   FILE_ATTRIBUTE_NORMAL, NULL);
+    std::function<void()> onLabel = progress_.onLabel;
     progress_ = ExtractionRecording();
+    progress_.onLabel = onLabel;
     ExtractionView view = RecordingView(&progress_);
     ExtractFiles(&view, dataFile, logFile);
     if (!useLogOverride)

@@ -6,6 +6,7 @@
 #include "install/extract_files.h"
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@ struct ExtractionRecording {
     std::vector<std::string> labels;
     std::vector<int> positions;
     std::vector<std::string> errors;
+    std::function<void()> onLabel; // called as each label is shown, before the record is staged
 };
 ExtractionView RecordingView(ExtractionRecording* recording);
 
@@ -24,8 +26,6 @@ std::string RecordBytesWithLength(const std::string& name, const std::string& la
                                   DWORD packedLength, DWORD hidden = 0);
 // Packed by the packer's own SZDD encoder.
 std::string Szdd(const std::string& data);
-// Reproducible bytes that do not pack well.
-std::string NoiseBytes(size_t size, unsigned seed);
 
 // Wine reports every file with the archive attribute, so a file given the hidden attribute
 // alone reads back as hidden and archive (Windows would report hidden alone).

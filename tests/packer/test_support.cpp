@@ -17,26 +17,19 @@ Bytes ToBytes(const std::string& text)
 
 Bytes Noise(std::size_t size, unsigned seed)
 {
-    Bytes bytes(size);
-    std::uint32_t state = seed * 2654435761u + 1;
-    for (auto& b : bytes) {
-        state = state * 1103515245u + 12345u;
-        b = static_cast<std::uint8_t>(state >> 23);
-    }
-    return bytes;
+    return ToBytes(NoiseBytes(size, seed));
 }
 
 void WriteBytes(const std::string& path, const Bytes& bytes)
 {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
 }
 
 Bytes ReadBytes(const std::string& path)
 {
-    Bytes bytes;
-    packer::ReadWholeFile(path, bytes);
-    return bytes;
+    std::string bytes;
+    ReadFileBytes(path, bytes);
+    return ToBytes(bytes);
 }
 
 int RunCommand(const std::string& command, std::string* output)

@@ -1,5 +1,6 @@
 // Shared helpers of the packer's native tests.
 #pragma once
+#include "common/bytes.h"
 #include "common/temp_folder.h"
 #include "packer/byte_io.h"
 #include <cstdint>
@@ -10,9 +11,8 @@
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes ToBytes(const std::string& text);
+// The shared helpers, on byte vectors.
 Bytes Noise(std::size_t size, unsigned seed);
-
-
 void WriteBytes(const std::string& path, const Bytes& bytes);
 Bytes ReadBytes(const std::string& path);
 
