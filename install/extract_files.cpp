@@ -10,8 +10,10 @@
 enum StageResult { Staged, StageTempFileFailed, StageDataFileFailed };
 enum DestinationResult { DestinationMade, DestinationBadName, DestinationTooLong };
 
-// CopyFileBytes counts in a signed int; larger records go through in parts.
-static const DWORD CopyPartLimit = 0x40000000;
+// Data moves in blocks this large: each read or write is a call into the system, and under
+// Wine a costly one. One buffer serves the whole run (there is one thread).
+enum { BlockSize = 64 * 1024 };
+static char Block[BlockSize];
 
 int ExtractionPercent(ULONGLONG position, ULONGLONG total)
 {
@@ -32,36 +34,41 @@ static void ReportError(const ExtractionView* view, const char* format, const ch
     view->ReportError(view->Context, text);
 }
 
-static void MakeTempFileName(char* tempName)
+// One staging file serves the whole run. It stays open, unshared, for reading and writing
+// from before the first record until after the last, so no other program can change what was
+// staged before it is expanded (into the system folder too, with administrator rights).
+// GetTempFileNameA creates the file; tempName is empty when it could not.
+static HANDLE CreateStagingFile(char* tempName)
 {
     char folder[MAX_PATH];
     tempName[0] = '\0';
     DWORD length = GetTempPathA(sizeof folder, folder);
-    if (length == 0 || length >= sizeof folder || !GetTempFileNameA(folder, TempFilePrefix, 0, tempName))
+    if (length == 0 || length >= sizeof folder || !GetTempFileNameA(folder, TempFilePrefix, 0, tempName)) {
         tempName[0] = '\0';
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileA(tempName, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
 }
 
-static int CopyPackedData(HANDLE dataFile, HANDLE temp, DWORD packedLength)
+static int Rewind(HANDLE file)
 {
+    LARGE_INTEGER zero;
+    zero.QuadPart = 0;
+    return SetFilePointerEx(file, zero, NULL, FILE_BEGIN);
+}
+
+// Replaces the staging file's content with the record's packed data and rewinds it.
+static StageResult StagePackedData(HANDLE dataFile, DWORD packedLength, HANDLE staging)
+{
+    if (staging == INVALID_HANDLE_VALUE || !Rewind(staging) || !SetEndOfFile(staging))
+        return StageTempFileFailed;
     while (packedLength > 0) {
-        DWORD part = packedLength < CopyPartLimit ? packedLength : CopyPartLimit;
-        if (!CopyFileBytes(dataFile, temp, (int)part))
-            return 0;
+        DWORD part = packedLength < (DWORD)BlockSize ? packedLength : (DWORD)BlockSize;
+        if (!ReadExact(dataFile, Block, part) || !WriteExact(staging, Block, part))
+            return StageDataFileFailed;
         packedLength -= part;
     }
-    return 1;
-}
-
-static StageResult StagePackedData(HANDLE dataFile, DWORD packedLength, const char* tempName)
-{
-    if (!tempName[0])
-        return StageTempFileFailed;
-    HANDLE temp = CreateFileA(tempName, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (temp == INVALID_HANDLE_VALUE)
-        return StageTempFileFailed;
-    int copied = CopyPackedData(dataFile, temp, packedLength);
-    CloseHandle(temp);
-    return copied ? Staged : StageDataFileFailed;
+    return Rewind(staging) ? Staged : StageTempFileFailed;
 }
 
 static DestinationResult MakeDestination(char* destination, const char* name)
@@ -91,24 +98,41 @@ static void ClearBlockingAttributes(const char* path)
     }
 }
 
-// Both files are opened with CreateFileA and handed to LZ32: LZOpenFileA goes through
-// OpenFile, which takes no path of 128 characters or more.
-static int ExpandStagedFile(const char* tempName, const char* destination)
+// LZ32 reads the staged data and expands it (or passes it through unchanged); the expanded
+// bytes are written in large blocks rather than LZCopy's 1000-byte ones.
+static int CopyExpanded(INT lzSource, HANDLE target)
 {
-    HANDLE source = CreateFileA(tempName, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (source == INVALID_HANDLE_VALUE)
+    for (;;) {
+        INT got = LzRead(lzSource, Block, BlockSize);
+        if (got < 0)
+            return 0;
+        if (got == 0)
+            return 1;
+        if (!WriteExact(target, Block, (DWORD)got))
+            return 0;
+    }
+}
+
+// LZ32 gets a duplicate of the staging handle, which LzClose closes: the staging file itself
+// stays open. The destination is opened with CreateFileA: LZOpenFileA goes through OpenFile,
+// which takes no path of 128 characters or more.
+static int ExpandStagedFile(HANDLE staging, const char* destination)
+{
+    HANDLE process = GetCurrentProcess();
+    HANDLE source;
+    if (!DuplicateHandle(process, staging, process, &source, 0, FALSE, DUPLICATE_SAME_ACCESS))
         return 0;
     INT lzSource = LzInit((INT)(INT_PTR)source);
     if (lzSource < 0) {
         CloseHandle(source);
         return 0;
     }
-    // From here LzClose closes the source handle, whether LZInit found SZDD data or not.
+    // From here LzClose closes the duplicate, whether LZInit found SZDD data or not.
     int expanded = 0;
     ClearBlockingAttributes(destination);
     HANDLE target = CreateFileA(destination, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (target != INVALID_HANDLE_VALUE) {
-        expanded = LzCopy(lzSource, (INT)(INT_PTR)target) >= 0;
+        expanded = CopyExpanded(lzSource, target);
         if (!CloseHandle(target))
             expanded = 0;
     }
@@ -131,23 +155,23 @@ static int LogInstalledFile(HANDLE logFile, const char* destination)
     return 0;
 }
 
-static void InstallRecord(const ExtractionView* view, const char* name, DWORD hidden, const char* tempName, HANDLE logFile)
+static void InstallRecord(const ExtractionView* view, const char* name, DWORD hidden, HANDLE staging, HANDLE logFile)
 {
     char destination[MAX_PATH];
     DestinationResult made = MakeDestination(destination, name);
     if (made != DestinationMade) {
-        ReportError(view, made == DestinationBadName ? MsgInvalidFileNameFormat : MsgPathTooLongFormat,
-                            name);
+        ReportError(view, made == DestinationBadName ? MsgInvalidFileNameFormat : MsgPathTooLongFormat, name);
         return;
     }
     // The line goes first, so that no file is ever on disk without the line that lets the
     // uninstaller remove it; a file that cannot be logged is not installed. It stays logged
     // when the expansion fails: a partial file may be there to remove.
-    if (logFile != INVALID_HANDLE_VALUE && logFile != 0 && !IsSystemRecordName(name) && !LogInstalledFile(logFile, destination)) {
+    int needsLine = logFile != INVALID_HANDLE_VALUE && logFile != 0 && !IsSystemRecordName(name);
+    if (needsLine && !LogInstalledFile(logFile, destination)) {
         ReportError(view, MsgCannotInstallFileFormat, destination);
         return;
     }
-    int expanded = ExpandStagedFile(tempName, destination);
+    int expanded = ExpandStagedFile(staging, destination);
     if (hidden)
         SetFileAttributesA(destination, FILE_ATTRIBUTE_HIDDEN);
     if (!expanded)
@@ -168,7 +192,7 @@ void ExtractFiles(const ExtractionView* view, HANDLE dataFile, HANDLE logFile)
     LARGE_INTEGER size;
     ULONGLONG total = GetFileSizeEx(dataFile, &size) ? (ULONGLONG)size.QuadPart : 0;
     char tempName[MAX_PATH];
-    MakeTempFileName(tempName);
+    HANDLE staging = CreateStagingFile(tempName);
 
     unsigned char raw[RecordHeaderSize];
     while (ReadExact(dataFile, raw, sizeof raw)) {
@@ -177,16 +201,17 @@ void ExtractFiles(const ExtractionView* view, HANDLE dataFile, HANDLE logFile)
         DecodeRecordHeader(raw, &header);
         view->ShowLabel(view->Context, header.Label);
 
-        StageResult staged = StagePackedData(dataFile, header.PackedLength, tempName);
+        StageResult staged = StagePackedData(dataFile, header.PackedLength, staging);
         if (staged != Staged) {
             ReportError(view, NULL, staged == StageTempFileFailed ? MsgCannotCreateTempFile : MsgCannotReadDataFile);
             break;
         }
-        InstallRecord(view, header.Name, header.Hidden, tempName, logFile);
-        DeleteFileA(tempName);
+        InstallRecord(view, header.Name, header.Hidden, staging, logFile);
         ShowPercentage(view, dataFile, total);
     }
-    // GetTempFileNameA created the file; no record may have been there to delete it.
+    if (staging != INVALID_HANDLE_VALUE)
+        CloseHandle(staging);
+    // GetTempFileNameA created the file even when it could not be opened afterwards.
     if (tempName[0])
         DeleteFileA(tempName);
 }

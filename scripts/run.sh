@@ -46,6 +46,7 @@ if [ ! -d "$WINEPREFIX" ]; then
   # The host application's script folder, as its own setup would have left it.
   mkdir -p "$drive/Program Files/Corel/Graphics9/Photopnt/Scripts"
 fi
+cp -an "$base/drive_c/windows/Fonts/." "$drive/windows/Fonts/"  # demo prefixes older than the fonts
 mkdir -p "$drive/Quintara"
 cp "$QNTX_BUILD/win/bin/QNTXSetup.exe" "$QNTX_BUILD/win/bin/QNTXSetup.z" "$drive/Quintara/"
 

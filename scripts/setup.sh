@@ -7,8 +7,8 @@ packages=(
   cmake make g++ clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 wine64
-  xvfb x11-utils imagemagick
-  googletest mscompress
+  xvfb x11-utils imagemagick fonts-wine
+  googletest mscompress osslsigncode
 )
 
 as_root() {
@@ -47,8 +47,13 @@ if [ "$need_qemu" = 1 ]; then
   if ! dpkg-query -W -f='${Version}' qemu-user 2>/dev/null | grep -q '^1:1[0-9]'; then
     as_root "32-bit programs need QEMU user emulation"
     echo "setup: this kernel cannot run 32-bit programs; installing QEMU user emulation" >&2
+    # Backports through the same mirror or proxy, with the same keyring, as the machine's own
+    # Debian source.
     list=/etc/apt/sources.list.d/qntx-bookworm-backports.list
-    [ -f "$list" ] || echo "deb http://deb.debian.org/debian bookworm-backports main" > "$list"
+    if [ ! -f "$list" ]; then
+      line=$("$(dirname "$0")/backports-source.sh") || exit 1
+      echo "$line" > "$list"
+    fi
     export DEBIAN_FRONTEND=noninteractive
     apt-get remove -y -qq qemu-user-static >/dev/null 2>&1 || true
     apt-get update -qq >/dev/null

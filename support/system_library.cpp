@@ -65,11 +65,11 @@ INT LzInit(INT file)
     return proc ? proc(file) : LZERROR_BADINHANDLE;
 }
 
-LONG LzCopy(INT source, INT destination)
+INT LzRead(INT file, char* buffer, INT count)
 {
-    typedef LONG(WINAPI * Proc)(INT, INT);
-    Proc proc = (Proc)(void*)SystemProc(&Lz, "lz32.dll", "LZCopy");
-    return proc ? proc(source, destination) : LZERROR_BADINHANDLE;
+    typedef INT(WINAPI * Proc)(INT, LPSTR, INT);
+    Proc proc = (Proc)(void*)SystemProc(&Lz, "lz32.dll", "LZRead");
+    return proc ? proc(file, buffer, count) : LZERROR_BADINHANDLE;
 }
 
 void LzClose(INT file)

@@ -18,5 +18,5 @@ INT_PTR PropertySheetFromSystem(LPCPROPSHEETHEADERA header);
 // LZ32's expansion calls; each fails as the platform's does when LZ32 cannot be loaded
 // (LZERROR_BADINHANDLE, or nothing for LzClose).
 INT LzInit(INT file);
-LONG LzCopy(INT source, INT destination);
+INT LzRead(INT file, char* buffer, INT count);
 void LzClose(INT file);

@@ -119,6 +119,55 @@ TEST_F(PackerCommands, BuildRefusesToStoreSzddDataPlain)
     EXPECT_FALSE(fs::exists(output() + ".part"));
 }
 
+TEST_F(PackerCommands, AManifestWithAByteOrderMarkBuildsTheSameBytes)
+{
+    Bytes plain = Built();
+    Bytes text = ReadBytes(manifest());
+    text.insert(text.begin(), { 0xEF, 0xBB, 0xBF });
+    WriteBytes(manifest(), text);
+    EXPECT_EQ(plain, Built());
+}
+
+TEST_F(PackerCommands, ASourceTooLargeForARecordIsRefusedByLineAndLeavesNoPartFile)
+{
+    // Sparse: nothing of it is read.
+    WriteBytes(folder_ / "files/huge.bin", {});
+    fs::resize_file(folder_ / "files/huge.bin", 0xE0000001u);
+    WriteManifest("files/script.csc ok.csc Fine\n"
+                  "files/huge.bin huge.bin Huge\n");
+    Outcome run = Packer({ "build", manifest(), output() });
+    EXPECT_EQ(1, run.code);
+    EXPECT_TRUE(Contains(run.err, manifest() + ":2: ")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "3758096385 bytes; a record holds at most 3.5 GiB")) << run.err;
+    EXPECT_FALSE(fs::exists(output()));
+    EXPECT_FALSE(fs::exists(output() + ".part"));
+}
+
+TEST_F(PackerCommands, AReadOrWriteFailureRemovesThePartFileAndKeepsTheOldOutput)
+{
+    // Reading the process's own memory from address 0 fails with EIO, after the first record.
+    WriteManifest("files/script.csc ok.csc Fine\n"
+                  "/proc/self/mem mem.bin Memory\n");
+    WriteBytes(output(), ToBytes("old"));
+    Outcome run = Packer({ "build", manifest(), output() });
+    EXPECT_EQ(1, run.code);
+    EXPECT_TRUE(Contains(run.err, manifest() + ":2: cannot read /proc/self/mem")) << run.err;
+    EXPECT_FALSE(fs::exists(output() + ".part"));
+    EXPECT_EQ(ToBytes("old"), ReadBytes(output()));
+
+    // Past 4 KiB of output the file size limit makes every write fail (the signal it would
+    // send is ignored), in the middle of the packed data of the record.
+    WriteBytes(folder_ / "files/help.dll", Noise(200000, 1));
+    WriteManifest("files/help.dll help.dll Helper\n");
+    std::string err;
+    EXPECT_EQ(1, RunCommand("sh -c \"trap '' XFSZ; ulimit -f 4; exec " + Quote(QNTX_PACKER_PATH) + " build "
+                                + Quote(manifest()) + " " + Quote(output()) + "\" 2>&1",
+                            &err));
+    EXPECT_TRUE(Contains(err, output() + ".part: write failed")) << err;
+    EXPECT_FALSE(fs::exists(output() + ".part"));
+    EXPECT_EQ(ToBytes("old"), ReadBytes(output()));
+}
+
 TEST_F(PackerCommands, ListShowsEveryRecord)
 {
     Built();

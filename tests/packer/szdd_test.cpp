@@ -167,6 +167,36 @@ TEST(SzddDecoder, ReadFailureAtAnyPointIsReportedAndWriteFailureToo)
     EXPECT_FALSE(EncodeSzdd(packed.data(), packed.size(), header));
 }
 
+TEST(SzddEncoder, StreamsItsInputAndReportsEveryFailure)
+{
+    // Three blocks of input and a part of one: each read of the source is a block.
+    const Bytes data = Noise(3 * 65536 + 1000, 9);
+    FailingSource counting(data, 1 << 30);
+    MemorySink all;
+    std::uint64_t consumed = 0;
+    ASSERT_EQ(static_cast<int>(EncodeStatus::Ok), static_cast<int>(EncodeSzdd(counting, 7, all, consumed)));
+    EXPECT_EQ(data.size(), consumed);
+    EXPECT_EQ(4, counting.reads());
+    // The header states what the caller said, not what was read.
+    EXPECT_EQ(Header('A', 7), Bytes(all.bytes.begin(), all.bytes.begin() + 14));
+    all.bytes[10] = static_cast<std::uint8_t>(data.size());
+    all.bytes[11] = static_cast<std::uint8_t>(data.size() >> 8);
+    all.bytes[12] = static_cast<std::uint8_t>(data.size() >> 16);
+    EXPECT_EQ(EncodeSzdd(data), all.bytes);
+    for (int failAt = 1; failAt <= counting.reads(); ++failAt) {
+        FailingSource source(data, failAt);
+        CountingSink sink;
+        EXPECT_EQ(static_cast<int>(EncodeStatus::ReadError), static_cast<int>(EncodeSzdd(source, 0, sink, consumed)))
+            << failAt;
+    }
+    for (std::size_t limit : { std::size_t(13), std::size_t(100), std::size_t(70000) }) {
+        MemorySource source(data);
+        FailingSink sink(limit);
+        EXPECT_EQ(static_cast<int>(EncodeStatus::WriteError), static_cast<int>(EncodeSzdd(source, 0, sink, consumed)))
+            << limit;
+    }
+}
+
 TEST(SzddCompatibility, MsexpandExpandsOurOutputByteExactly)
 {
     TempFolder folder;

@@ -1,6 +1,9 @@
 #include "packer/byte_io.h"
 #include <algorithm>
 #include <cstring>
+#ifndef _WIN32
+#include <sys/types.h>
+#endif
 
 namespace packer {
 
@@ -33,6 +36,16 @@ bool File::Close()
     bool ok = std::fclose(file_) == 0;
     file_ = nullptr;
     return ok;
+}
+
+bool File::Seek(std::uint64_t offset)
+{
+#ifdef _WIN32
+    return _fseeki64(file_, static_cast<__int64>(offset), SEEK_SET) == 0;
+#else
+    static_assert(sizeof(off_t) >= 8, "64-bit file offsets");
+    return fseeko(file_, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
 }
 
 bool FileSource::Read(std::uint8_t* buffer, std::size_t want, std::size_t& got)

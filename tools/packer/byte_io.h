@@ -59,6 +59,7 @@ public:
     ~File() { Close(); }
     bool Open(const std::string& path, const char* mode);
     bool Close(); // false when a buffered write failed
+    bool Seek(std::uint64_t offset); // from the start, past 2 GiB too
     std::FILE* get() const { return file_; }
 
 private:

@@ -3,6 +3,7 @@
 #include "packer/data_file.h"
 #include "packer/manifest.h"
 #include "packer/szdd.h"
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -15,7 +16,10 @@ namespace packer {
 
 namespace {
 
+// A record's packedLength counts in 32 bits, and packed data may grow by one flag byte in
+// eight: 3.5 GiB packs into less than 4 GiB whatever it holds.
 constexpr std::uint64_t MaxSourceSize = 0xE0000000u;
+constexpr const char* MaxSourceText = "3.5 GiB (3758096384 bytes)";
 
 // A one-line counter on stderr, redrawn in place; only when stderr is a terminal.
 class Progress {
@@ -120,6 +124,78 @@ std::string FragmentProblem(const RecordReader& reader)
         + " are not a whole record header";
 }
 
+// Reads no more than `limit` bytes of a source, so a file that grows while it is packed is
+// noticed (one byte more than expected) without reading all it grew by.
+class BoundedSource : public Source {
+public:
+    BoundedSource(Source& source, std::uint64_t limit) : source_(source), left_(limit) {}
+    bool Read(std::uint8_t* buffer, std::size_t want, std::size_t& got) override
+    {
+        got = 0;
+        std::size_t asked = static_cast<std::size_t>(std::min<std::uint64_t>(want, left_));
+        if (asked && !source_.Read(buffer, asked, got))
+            return false;
+        left_ -= got;
+        return true;
+    }
+
+private:
+    Source& source_;
+    std::uint64_t left_;
+};
+
+// Passes writes on and counts them: where the next record starts.
+class CountedSink : public Sink {
+public:
+    explicit CountedSink(Sink& sink) : sink_(sink) {}
+    bool Write(const std::uint8_t* data, std::size_t size) override
+    {
+        count += size;
+        return sink_.Write(data, size);
+    }
+    std::uint64_t count = 0;
+
+private:
+    Sink& sink_;
+};
+
+enum class PackResult { Ok, ReadError, WriteError, SzddSignature };
+
+// Stores a source unchanged, a block at a time; refuses data the installer would expand.
+PackResult CopyPlain(Source& in, Sink& out, std::uint64_t& consumed)
+{
+    std::vector<std::uint8_t> block(1 << 16);
+    consumed = 0;
+    for (;;) {
+        std::size_t got = 0;
+        if (!in.Read(block.data(), block.size(), got))
+            return PackResult::ReadError;
+        if (consumed == 0 && HasSzddMagic(block.data(), got))
+            return PackResult::SzddSignature;
+        consumed += got;
+        if (got && !out.Write(block.data(), got))
+            return PackResult::WriteError;
+        if (got < block.size())
+            return PackResult::Ok;
+    }
+}
+
+PackResult PackSource(const ManifestEntry& entry, Source& in, std::uint64_t size, Sink& out, std::uint64_t& consumed)
+{
+    if (!entry.szdd)
+        return CopyPlain(in, out, consumed);
+    switch (EncodeSzdd(in, static_cast<std::uint32_t>(size), out, consumed)) {
+    case EncodeStatus::Ok:
+    case EncodeStatus::TooLarge: // the source grew: the caller sees `consumed` past `size`
+        return PackResult::Ok;
+    case EncodeStatus::ReadError:
+        return PackResult::ReadError;
+    case EncodeStatus::WriteError:
+        return PackResult::WriteError;
+    }
+    return PackResult::WriteError;
+}
+
 bool OpenDataFile(const std::string& path, File& file, std::uint64_t& size, Console& console)
 {
     std::error_code error;
@@ -138,7 +214,9 @@ void PrintUsage(std::ostream& out)
     out << "usage: packer build MANIFEST OUTPUT    pack the files of MANIFEST into a setup data file\n"
            "       packer list DATAFILE            show its records\n"
            "       packer verify DATAFILE          decode every record, report the first problem\n"
-           "       packer extract DATAFILE DIR     expand every record into DIR\n";
+           "       packer extract DATAFILE DIR     expand every record into DIR\n"
+           "A source file may be at most "
+        << MaxSourceText << ".\n";
 }
 
 int RunPacker(const std::vector<std::string>& arguments, Console& console)
@@ -172,12 +250,18 @@ int BuildDataFile(const std::string& manifestPath, const std::string& outputPath
     std::vector<ManifestEntry> entries = ParseManifest(std::string(text.begin(), text.end()), errors);
     const fs::path base = fs::path(manifestPath).parent_path();
     std::vector<fs::path> sources;
+    std::vector<std::uint64_t> sizes;
     for (const ManifestEntry& entry : entries) {
         fs::path source = base / fs::path(entry.source);
         std::error_code error;
+        std::uint64_t size = 0;
         if (!fs::is_regular_file(source, error))
             errors.push_back({ entry.line, "source file not found: " + source.string() });
+        else if ((size = fs::file_size(source, error)) > MaxSourceSize || error)
+            errors.push_back({ entry.line, source.string() + (error ? ": " + error.message()
+                : " is " + std::to_string(size) + " bytes; a record holds at most " + MaxSourceText) });
         sources.push_back(source);
+        sizes.push_back(size);
     }
     if (errors.empty() && entries.empty())
         errors.push_back({ 0, "no file records" });
@@ -187,57 +271,67 @@ int BuildDataFile(const std::string& manifestPath, const std::string& outputPath
         return 1;
     }
 
-    // Written aside and renamed at the end, so a failed build leaves no half data file.
+    // Written aside and renamed at the end, so a failed build leaves no half data file; the
+    // part file goes on every failure.
     const std::string partPath = outputPath + ".part";
     File output;
     if (!output.Open(partPath, "wb")) {
         console.err << partPath << ": cannot create: " << SystemError() << "\n";
         return 1;
     }
-    FileSink sink(output.get());
+    FileSink fileSink(output.get());
+    CountedSink sink(fileSink);
     std::uint64_t inputBytes = 0;
-    std::uint64_t outputBytes = 0;
     bool ok = true;
     {
         Progress progress(console, "packing");
+        auto fail = [&](const ManifestEntry& entry, const std::string& message) {
+            progress.Clear();
+            console.err << manifestPath << ":" << entry.line << ": " << message << "\n";
+            ok = false;
+        };
         for (std::size_t i = 0; i < entries.size() && ok; ++i) {
             const ManifestEntry& entry = entries[i];
+            const std::string source = sources[i].string();
             progress.Show(std::to_string(i + 1) + "/" + std::to_string(entries.size()), entry.name);
-            std::vector<std::uint8_t> data;
-            if (!ReadWholeFile(sources[i].string(), data)) {
-                progress.Clear();
-                console.err << manifestPath << ":" << entry.line << ": cannot read " << sources[i].string() << ": "
-                            << SystemError() << "\n";
-                ok = false;
+            File input;
+            if (!input.Open(source, "rb")) {
+                fail(entry, "cannot read " + source + ": " + SystemError());
                 break;
             }
-            if (!entry.szdd && HasSzddMagic(data.data(), data.size())) {
-                progress.Clear();
-                console.err << manifestPath << ":" << entry.line << ": " << sources[i].string()
-                            << " starts with the SZDD signature, so the installer would expand it; pack it szdd\n";
-                ok = false;
-                break;
-            }
-            // Packed data may grow by one flag byte in eight; its length must fit 32 bits.
-            if (data.size() > MaxSourceSize) {
-                progress.Clear();
-                console.err << manifestPath << ":" << entry.line << ": " << sources[i].string()
-                            << " is too large for a setup data file\n";
-                ok = false;
-                break;
-            }
-            std::vector<std::uint8_t> packed = entry.szdd ? EncodeSzdd(data) : data;
+            // The header goes first with a packedLength of 0 and is rewritten once the data
+            // is packed: the data streams from the source to the output.
             RecordHeader header;
             header.name = entry.name;
             header.label = entry.label;
             header.hidden = entry.hidden ? 1 : 0;
-            if (!WriteRecord(sink, header, packed.data(), packed.size())) {
+            std::uint8_t raw[RecordHeaderSize];
+            PackRecordHeader(header, raw);
+            const std::uint64_t recordAt = sink.count;
+            FileSource fileSource(input.get());
+            BoundedSource bounded(fileSource, sizes[i] + 1);
+            std::uint64_t consumed = 0;
+            PackResult result = sink.Write(raw, sizeof raw) ? PackSource(entry, bounded, sizes[i], sink, consumed)
+                                                             : PackResult::WriteError;
+            if (result == PackResult::ReadError) {
+                fail(entry, "cannot read " + source + ": " + SystemError());
+            } else if (result == PackResult::SzddSignature) {
+                fail(entry, source + " starts with the SZDD signature, so the installer would expand it; pack it szdd");
+            } else if (result == PackResult::Ok && consumed != sizes[i]) {
+                fail(entry, source + " changed while it was packed");
+            } else if (result == PackResult::Ok) {
+                const std::uint64_t end = sink.count;
+                header.packedLength = static_cast<std::uint32_t>(end - recordAt - RecordHeaderSize);
+                PackRecordHeader(header, raw);
+                if (!output.Seek(recordAt) || !fileSink.Write(raw, sizeof raw) || !output.Seek(end))
+                    result = PackResult::WriteError;
+            }
+            if (result == PackResult::WriteError) {
                 progress.Clear();
                 console.err << partPath << ": write failed: " << SystemError() << "\n";
                 ok = false;
             }
-            inputBytes += data.size();
-            outputBytes += RecordHeaderSize + packed.size();
+            inputBytes += consumed;
         }
     }
     if (!output.Close() && ok) {
@@ -256,8 +350,8 @@ int BuildDataFile(const std::string& manifestPath, const std::string& outputPath
         fs::remove(partPath, error);
         return 1;
     }
-    console.out << outputPath << ": " << entries.size() << " records, " << outputBytes << " bytes from " << inputBytes
-                << " (" << Percent(outputBytes, inputBytes) << ")\n";
+    console.out << outputPath << ": " << entries.size() << " records, " << sink.count << " bytes from " << inputBytes
+                << " (" << Percent(sink.count, inputBytes) << ")\n";
     return 0;
 }
 

@@ -95,7 +95,8 @@ std::vector<ManifestEntry> ParseManifest(const std::string& text, std::vector<Ma
 {
     std::vector<ManifestEntry> entries;
     int number = 0;
-    std::size_t start = 0;
+    // Editors on Windows may save UTF-8 with a byte order mark; it is no part of line 1.
+    std::size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos)

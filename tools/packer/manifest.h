@@ -7,7 +7,8 @@
 // no escapes, so a field cannot hold a '"'). SOURCE is the file to pack, relative to the
 // manifest's folder; NAME the destination ("@\x.dll" for the system folder); LABEL the text
 // the progress window shows. OPTIONs: "hidden" (installed with the hidden attribute),
-// "plain" (stored unchanged) or "szdd" (packed, the default).
+// "plain" (stored unchanged) or "szdd" (packed, the default). A UTF-8 byte order mark at the
+// start is skipped.
 #pragma once
 #include <string>
 #include <vector>

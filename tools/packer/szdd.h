@@ -10,7 +10,17 @@
 namespace packer {
 
 
-// Packs data into SZDD. False when the sink fails or data is 4 GiB or more.
+// The most the encoder takes: the header counts in 32 bits, and so do positions in the input
+// with the window's initial spaces before it.
+constexpr std::uint64_t MaxEncodeSize = 0xFFFFFF00u;
+
+enum class EncodeStatus { Ok, ReadError, WriteError, TooLarge };
+
+// Packs everything `in` gives, to its end, into SZDD, a block at a time: memory use does not
+// depend on the size of the input. The header states `length` (what the caller expects to
+// read; `consumed` tells what was). TooLarge: the input ran past MaxEncodeSize.
+EncodeStatus EncodeSzdd(Source& in, std::uint32_t length, Sink& out, std::uint64_t& consumed);
+// Packs data into SZDD. False when the sink fails or data is larger than MaxEncodeSize.
 bool EncodeSzdd(const std::uint8_t* data, std::size_t size, Sink& out);
 std::vector<std::uint8_t> EncodeSzdd(const std::vector<std::uint8_t>& data);
 
