@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test: builds, then the native packer tests and fuzzing (sanitizers) and the
-# Windows tests under Wine on a private Xvfb, with one wineserver kept alive throughout.
+# Runs every test: builds, then the Windows tests under Wine on a private Xvfb, with one
+# wineserver kept alive throughout, and beside them the native tests (the packer's units and
+# fuzzing under sanitizers, the source checks, the reproducible distribution).
 # Arguments go to ctest (e.g. scripts/test.sh -R unit.ReadLine).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,19 +16,37 @@ start_wine_session || exit 1
 ctest_args=("$@")
 status=0
 summary=()
-run_ctest() { # name, build folder
-  local log
-  log=$(mktemp)
-  ctest --test-dir "$2" --output-on-failure --timeout 600 "${ctest_args[@]}" 2>&1 | tee "$log"
-  local rc=${PIPESTATUS[0]}
-  [ "$rc" -eq 0 ] || status=1
-  local line
-  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
-  [ -n "$line" ] && summary+=("$1: $line")
-  rm -f "$log"
+ctest_into() { # build folder, log: runs one ctest project, its output into the log
+  ctest --test-dir "$1" --output-on-failure --timeout 600 "${ctest_args[@]}" >"$2" 2>&1
 }
-run_ctest native "$QNTX_BUILD/native"
-run_ctest windows "$QNTX_BUILD/win"
+note_result() { # name, exit code, log
+  [ "$2" -eq 0 ] || status=1
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$3" | tail -n 1)
+  [ -n "$line" ] && summary+=("$1: $line")
+}
+
+# The native tests share nothing with the Windows ones but the machine, so they run beside
+# them, on an X server of their own (the reproducibility check installs through a window,
+# which must not show on the screen the Windows tests look at).
+native_log=$(mktemp)
+windows_log=$(mktemp)
+(
+  start_private_xvfb >/dev/null || exit 1
+  trap stop_private_xvfb EXIT
+  ctest_into "$QNTX_BUILD/native" "$native_log"
+) &
+native_pid=$!
+ctest --test-dir "$QNTX_BUILD/win" --output-on-failure --timeout 600 "${ctest_args[@]}" 2>&1 | tee "$windows_log"
+windows_rc=${PIPESTATUS[0]}
+wait "$native_pid"
+native_rc=$?
+echo
+echo "---- native tests"
+cat "$native_log"
+note_result native "$native_rc" "$native_log"
+note_result windows "$windows_rc" "$windows_log"
+rm -f "$native_log" "$windows_log"
 
 echo
 printf '%s\n' "${summary[@]}"
