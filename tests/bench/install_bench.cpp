@@ -3,6 +3,7 @@
 // the real installer QNTX_BENCH_SETUP through its wizard and prints the milliseconds from
 // pressing Finish to the "Setup complete." box appearing, measured here with
 // QueryPerformanceCounter (the robot looks every 20 ms).
+#include "install_steps.h"
 #include "robot/robot.h"
 #include <gtest/gtest.h>
 #include <stdio.h>
@@ -42,14 +43,7 @@ TEST(InstallBench, FinishToSetupComplete)
     ASSERT_TRUE(ProposeHostFolder(Setting("QNTX_BENCH_HOST")));
     SetStepTimeoutMs(900000);   // a large payload under an emulated Wine takes minutes
     ASSERT_TRUE(StartProgram(Setting("QNTX_BENCH_SETUP"), ""));
-    WaitForWizard();
-    ExpectPage("Welcome");
-    PressNext();
-    ExpectPage("Software License Agreement");
-    PressNext();
-    ExpectPage("Choose Destination Location");
-    PressNext();
-    ExpectPage("Personalize Your Copy");
+    WalkToPersonalize();
     TypeInto(102, "Bench Marker");
     ExpectFinishEnabled();
     ASSERT_FALSE(RobotFailed());
