@@ -70,27 +70,56 @@ static HANDLE CreateSetupLog(HWND mainWindow, int* goOn)
 }
 
 // Extraction's view of the progress window: labels and percentages go to it, problems to
-// message boxes it owns.
-static void ShowLabelInProgressWindow(void* progressWindow, const char* label)
+// message boxes it owns. Setting the bar repaints it at once, which costs milliseconds under
+// Wine, while many small files move it hundreds of times a second: it is set at most every
+// BarIntervalMs, when it is full, and before anything else shows, so that a person sees what
+// every setting would have shown.
+enum { BarIntervalMs = 40 };
+
+struct ProgressView {
+    HWND Window;
+    int ShownPercent;  // where the bar stands
+    int LatestPercent; // where it should stand
+    DWORD ShownAt;
+};
+
+static void ShowLatestPercent(ProgressView* progress)
 {
-    ShowProgressItem((HWND)progressWindow, label);
+    if (progress->LatestPercent == progress->ShownPercent)
+        return;
+    ShowProgressPercent(progress->Window, progress->LatestPercent);
+    progress->ShownPercent = progress->LatestPercent;
+    progress->ShownAt = GetTickCount();
 }
 
-static void ShowPercentInProgressWindow(void* progressWindow, int percent)
+static void ShowLabelInProgressWindow(void* context, const char* label)
 {
-    ShowProgressPercent((HWND)progressWindow, percent);
+    ShowProgressItem(((ProgressView*)context)->Window, label);
 }
 
-static void ShowErrorOverProgressWindow(void* progressWindow, const char* text)
+static void ShowPercentInProgressWindow(void* context, int percent)
 {
-    MessageBoxA((HWND)progressWindow, text, CaptionError, MB_OK | MB_ICONERROR);
+    ProgressView* progress = (ProgressView*)context;
+    progress->LatestPercent = percent;
+    if (percent == 100 || GetTickCount() - progress->ShownAt >= BarIntervalMs)
+        ShowLatestPercent(progress);
+}
+
+static void ShowErrorOverProgressWindow(void* context, const char* text)
+{
+    ProgressView* progress = (ProgressView*)context;
+    ShowLatestPercent(progress);
+    MessageBoxA(progress->Window, text, CaptionError, MB_OK | MB_ICONERROR);
 }
 
 static void ExtractWithProgress(HWND progressWindow, HANDLE dataFile, HANDLE log)
 {
-    ExtractionView view = { progressWindow, ShowLabelInProgressWindow, ShowPercentInProgressWindow,
+    // The window starts with its bar at 0.
+    ProgressView progress = { progressWindow, 0, 0, 0 };
+    ExtractionView view = { &progress, ShowLabelInProgressWindow, ShowPercentInProgressWindow,
                             ShowErrorOverProgressWindow };
     ExtractFiles(&view, dataFile, log);
+    ShowLatestPercent(&progress);
 }
 
 // Leaves a copy of the running executable in the Windows directory as the uninstaller;

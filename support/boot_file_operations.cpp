@@ -10,11 +10,13 @@
 
 enum { LineSize = 1024 };
 
-// Wininit.ini read in blocks: one ReadFile per block, not per byte.
+// Wininit.ini read in blocks: one ReadFile per block, not per byte. A read that fails ends
+// the text like its end does, and is remembered: a copy cut there must not replace the file.
 struct LineReader {
     HANDLE File;
     DWORD Held;
     DWORD At;
+    int Failed;
     char Block[4096];
 };
 
@@ -22,7 +24,11 @@ static int NextByte(LineReader* reader, char* c)
 {
     if (reader->At == reader->Held) {
         DWORD read = 0;
-        if (!ReadFile(reader->File, reader->Block, sizeof reader->Block, &read, NULL) || read == 0)
+        if (!ReadFile(reader->File, reader->Block, sizeof reader->Block, &read, NULL)) {
+            reader->Failed = 1;
+            return 0;
+        }
+        if (read == 0)
             return 0;
         reader->Held = read;
         reader->At = 0;
@@ -112,12 +118,13 @@ static int NamesPath(const WininitEdit* edit, const char* line, int length)
     return 0;
 }
 
-// Copies wininit into copy (when there is one) as edit says. 1 when every write succeeded.
+// Copies wininit into copy (when there is one) as edit says. 1 when every read and write succeeded.
 static int WriteEditedCopy(HANDLE wininit, HANDLE copy, WininitEdit* edit)
 {
     LineReader reader;
     reader.File = wininit;
     reader.Held = reader.At = 0;
+    reader.Failed = 0;
     char line[LineSize + 1];
     int length, more, inRename = 0, headerSeen = 0;
     while (ReadLinePart(&reader, line, &length, &more)) {
@@ -140,6 +147,8 @@ static int WriteEditedCopy(HANDLE wininit, HANDLE copy, WininitEdit* edit)
             headerSeen = 1;
         }
     }
+    if (reader.Failed)
+        return 0;
     if (edit->Entry && !headerSeen)
         return Put(copy, "\r\n", 2) && PutLine(copy, RenameSectionHeader) && PutLine(copy, edit->Entry);
     return 1;
