@@ -45,9 +45,7 @@ static HANDLE OpenDataFile(HWND mainWindow)
 // 1 when the destination exists or was created; otherwise both messages have been shown.
 static int CheckDestination(HWND mainWindow)
 {
-    char folder[MAX_PATH];
-    lstrcpynA(folder, AppState.TargetFolder, sizeof folder);
-    if (EnsureFolder(mainWindow, folder))
+    if (EnsureFolder(mainWindow, AppState.TargetFolder))
         return 1;
     // TargetFolder holds at most 259 characters: the whole message fits.
     char message[MAX_PATH + 64];
@@ -133,12 +131,11 @@ static int CopySelfAsUninstaller(HWND owner, char* uninstaller)
     UINT folderLength = GetWindowsDirectoryA(uninstaller, MAX_PATH);
     if (folderLength == 0 || folderLength >= MAX_PATH)
         uninstaller[0] = '\0';
-    int copied = AppendPathComponent(uninstaller, UninstallerName) && ownLength > 0 && ownLength < sizeof own &&
-                 folderLength > 0 && folderLength < MAX_PATH;
-    if (copied) {
+    int pathsKnown = AppendPathComponent(uninstaller, UninstallerName) && ownLength > 0 && ownLength < sizeof own &&
+                     folderLength > 0 && folderLength < MAX_PATH;
+    if (pathsKnown)
         WithdrawBootDeletion(uninstaller);
-        copied = CopyFileA(own, uninstaller, FALSE);
-    }
+    int copied = pathsKnown && CopyFileA(own, uninstaller, FALSE);
     if (!copied) {
         char message[MAX_PATH + 128];
         wsprintfA(message, MsgCannotCopyUninstallerFormat, uninstaller);

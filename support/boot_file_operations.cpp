@@ -268,8 +268,8 @@ void ScheduleNtBootDelete(const char* path)
 static int SourceNames(const WCHAR* source, const WCHAR* const* names)
 {
     int prefixLength = lstrlenW(NtPathPrefix);
-    if (CompareStringOrdinal(source, prefixLength, NtPathPrefix, prefixLength, FALSE) == CSTR_EQUAL &&
-        lstrlenW(source) >= prefixLength)
+    if (lstrlenW(source) >= prefixLength &&
+        CompareStringOrdinal(source, prefixLength, NtPathPrefix, prefixLength, FALSE) == CSTR_EQUAL)
         source += prefixLength;
     for (int i = 0; i < 2; ++i) {
         if (names[i][0] && CompareStringOrdinal(source, -1, names[i], -1, TRUE) == CSTR_EQUAL)
@@ -298,10 +298,13 @@ static void WithdrawNtDeletion(const WCHAR* const* names, int* left)
     DWORD room = size + 2 * sizeof(WCHAR);
     WCHAR* data = (WCHAR*)HeapAlloc(heap, HEAP_ZERO_MEMORY, room);
     WCHAR* kept = (WCHAR*)HeapAlloc(heap, HEAP_ZERO_MEMORY, room);
-    *left += 1; // until the value has been read
-    if (data && kept && RegQueryValueExW(key, PendingRenamesValueName, NULL, &type, (BYTE*)data, &size) == ERROR_SUCCESS &&
-        type == REG_MULTI_SZ) {
-        *left -= 1;
+    int read = data && kept &&
+               RegQueryValueExW(key, PendingRenamesValueName, NULL, &type, (BYTE*)data, &size) == ERROR_SUCCESS &&
+               type == REG_MULTI_SZ;
+    // A list that could not be read may hold anything: look again next time.
+    if (!read)
+        *left += 1;
+    if (read) {
         DWORD count = size / sizeof(WCHAR), at = 0, out = 0;
         int dropped = 0, pairsKept = 0;
         while (at < count && data[at] != 0) {

@@ -26,28 +26,28 @@ void ReadRegString(HKEY root, const char* subKey, const char* valueName, const c
     RegCloseKey(key);
 }
 
-int WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text)
+// Creates or opens the key, stores the value and closes the key; 1 when stored.
+static int WriteRegValue(HKEY root, const char* subKey, const char* valueName, DWORD type, const BYTE* data,
+                         DWORD size)
 {
     HKEY key;
     DWORD disposition;
     if (RegCreateKeyExA(root, subKey, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &key,
                         &disposition) != ERROR_SUCCESS)
         return 0;
-    LONG status = RegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
+    LONG status = RegSetValueExA(key, valueName, 0, type, data, size);
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }
 
+int WriteRegString(HKEY root, const char* subKey, const char* valueName, const char* text)
+{
+    return WriteRegValue(root, subKey, valueName, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1);
+}
+
 int WriteRegDword(HKEY root, const char* subKey, const char* valueName, DWORD value)
 {
-    HKEY key;
-    DWORD disposition;
-    if (RegCreateKeyExA(root, subKey, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &key,
-                        &disposition) != ERROR_SUCCESS)
-        return 0;
-    LONG status = RegSetValueExA(key, valueName, 0, REG_DWORD, (const BYTE*)&value, sizeof value);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    return WriteRegValue(root, subKey, valueName, REG_DWORD, (const BYTE*)&value, sizeof value);
 }
 
 void DeleteRegKey(HKEY root, const char* path)

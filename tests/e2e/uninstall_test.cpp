@@ -51,26 +51,14 @@ void ExpectDemoStillInstalled()
     EXPECT_FALSE(FileExists(Wininit()));
 }
 
-const char SessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
-
 // The system's own list of files to delete at its next start (NT family): the NT paths of
 // the deletions it holds, in order.
 std::vector<std::string> PendingDeletions()
 {
     std::vector<std::string> paths;
-    RegValue value = ReadValue(HKEY_LOCAL_MACHINE, SessionManager, "PendingFileRenameOperations");
-    std::string data = value.data;
-    size_t at = 0;
-    while (value.present && at < data.size() && data[at] != '\0') {
-        size_t end = data.find('\0', at);
-        std::string source = data.substr(at, end - at);
-        size_t targetEnd = data.find('\0', end + 1);
-        if (end == std::string::npos || targetEnd == std::string::npos)
-            break;
-        if (targetEnd == end + 1)
-            paths.push_back(source);
-        at = targetEnd + 1;
-    }
+    for (const auto& pair : ReadPendingRenames())
+        if (pair.second.empty())
+            paths.push_back(pair.first);
     return paths;
 }
 

@@ -209,24 +209,30 @@ private:
         return best >= MinMatch ? best : 0;
     }
 
+    // The longest match at position within the data read (0 at its end).
+    unsigned LongestAt(std::uint32_t position, std::uint32_t& distance) const
+    {
+        return position < end_ ? Longest(position, std::min<std::uint32_t>(MaxMatch, end_ - position), distance) : 0;
+    }
+
     // Lazy parsing: a match is taken unless the next position starts a longer one.
     void PackBlock(std::uint32_t blockStart, ItemWriter& writer)
     {
         InsertUpTo(blockStart);
         std::uint32_t p = blockStart;
         std::uint32_t distance = 0;
-        unsigned length = Longest(p, std::min<std::uint32_t>(MaxMatch, end_ - p), distance);
+        unsigned length = LongestAt(p, distance);
         while (p < end_) {
             InsertUpTo(p + 1);
             if (length < MinMatch) {
                 writer.Literal(*At(p));
                 ++p;
-                length = p < end_ ? Longest(p, std::min<std::uint32_t>(MaxMatch, end_ - p), distance) : 0;
+                length = LongestAt(p, distance);
                 continue;
             }
             if (length < LazyLimit && p + 1 < end_) {
                 std::uint32_t nextDistance = 0;
-                unsigned next = Longest(p + 1, std::min<std::uint32_t>(MaxMatch, end_ - p - 1), nextDistance);
+                unsigned next = LongestAt(p + 1, nextDistance);
                 if (next > length) {
                     writer.Literal(*At(p));
                     ++p;
@@ -239,7 +245,7 @@ private:
             writer.Copy((FirstSlot + (p - Start) - distance) & WindowMask, length);
             p += length;
             InsertUpTo(p);
-            length = p < end_ ? Longest(p, std::min<std::uint32_t>(MaxMatch, end_ - p), distance) : 0;
+            length = LongestAt(p, distance);
         }
     }
 
