@@ -111,6 +111,20 @@ PendingRenames ReadPendingRenames()
     return pairs;
 }
 
+bool WritePendingRenames(const PendingRenames& pairs)
+{
+    std::string data;
+    for (const auto& pair : pairs)
+        data += pair.first + '\0' + pair.second + '\0';
+    data += '\0';
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    LONG status = RegSetValueExA(key, PendingRenamesValue, 0, REG_MULTI_SZ, (const BYTE*)data.data(), (DWORD)data.size());
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
 void ClearPendingRenames()
 {
     HKEY key;

@@ -34,6 +34,8 @@ extern const char SessionManagerKey[];
 extern const char PendingRenamesValue[];
 using PendingRenames = std::vector<std::pair<std::string, std::string>>;
 PendingRenames ReadPendingRenames();
+// 1 when the list was stored as given.
+bool WritePendingRenames(const PendingRenames& pairs);
 void ClearPendingRenames();
 
 // A key of its own below HKEY_CURRENT_USER\Software\QntxTest, removed with all it holds.

@@ -179,18 +179,6 @@ protected:
         ClearPendingRenames();
         BootRename::TearDown();
     }
-    static void WritePending(const PendingRenames& pairs)
-    {
-        std::string data;
-        for (const auto& pair : pairs)
-            data += pair.first + '\0' + pair.second + '\0';
-        data += '\0';
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_SET_VALUE, &key));
-        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, PendingRenamesValue, 0, REG_MULTI_SZ, (const BYTE*)data.data(),
-                                                (DWORD)data.size()));
-        RegCloseKey(key);
-    }
     static std::string Upper(std::string text)
     {
         CharUpperBuffA(&text[0], (DWORD)text.size());
@@ -208,7 +196,8 @@ TEST_F(WithdrawBootDeletionTest, OnlyTheDeletionsOfThePathGoInEitherFormAndCase)
                              std::string(1, '\0') + "\r\n[other]\r\nNUL=" + shortPath + "\r\n";
     ASSERT_TRUE(WriteFileBytes(wininit, kept + "NUL=" + shortPath + "\r\nnul=" + Upper(file) + "\r\n" + rest));
     const PendingRenames others = { { "\\??\\C:\\OLD.EXE", "" }, { "\\??\\" + file, "!C:\\NEW.TXT" } };
-    WritePending({ { "\\??\\" + Upper(file), "" }, others[0], { "\\??\\" + shortPath, "" }, others[1] });
+    ASSERT_TRUE(
+        WritePendingRenames({ { "\\??\\" + Upper(file), "" }, others[0], { "\\??\\" + shortPath, "" }, others[1] }));
 
     WithdrawBootDeletion(file.c_str());
     EXPECT_EQ(kept + rest, ReadFileBytes(wininit));
@@ -217,7 +206,7 @@ TEST_F(WithdrawBootDeletionTest, OnlyTheDeletionsOfThePathGoInEitherFormAndCase)
     EXPECT_EQ(BootDeletionsSome, AppState.BootDeletions) << "other deletions stay pending";
 
     // The system's list, left empty, goes; a Wininit.ini with nothing to withdraw is not written.
-    WritePending({ { "\\??\\" + shortPath, "" } });
+    ASSERT_TRUE(WritePendingRenames({ { "\\??\\" + shortPath, "" } }));
     ASSERT_TRUE(WriteFileBytes(wininit, "[rename]\r\nNUL=C:\\OLD.EXE\n"));
     WithdrawBootDeletion(file.c_str());
     EXPECT_EQ("[rename]\r\nNUL=C:\\OLD.EXE\n", ReadFileBytes(wininit));
