@@ -332,7 +332,8 @@ static void WithdrawNtDeletion(const WCHAR* const* names, int* left)
         if (dropped && pairsKept == 0 && at >= count - 1)
             written = RegDeleteValueW(key, PendingRenamesValueName);
         else if (dropped)
-            written = RegSetValueExW(key, PendingRenamesValueName, 0, REG_MULTI_SZ, (const BYTE*)kept, out * sizeof(WCHAR));
+            written = RegSetValueExW(key, PendingRenamesValueName, 0, REG_MULTI_SZ, (const BYTE*)kept,
+                                     out * sizeof(WCHAR));
         if (written != ERROR_SUCCESS)
             *left += dropped;
     }

@@ -120,7 +120,8 @@ bool WritePendingRenames(const PendingRenames& pairs)
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return false;
-    LONG status = RegSetValueExA(key, PendingRenamesValue, 0, REG_MULTI_SZ, (const BYTE*)data.data(), (DWORD)data.size());
+    LONG status =
+        RegSetValueExA(key, PendingRenamesValue, 0, REG_MULTI_SZ, (const BYTE*)data.data(), (DWORD)data.size());
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }
