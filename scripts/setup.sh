@@ -39,6 +39,16 @@ install_missing() {
 
 [ ${#missing[@]} -eq 0 ] || install_missing "${missing[@]}"
 
+# The account that runs the Windows programs in tests and demos: an ordinary one, as the people
+# who install Quintara have (root writes read-only files; an administrator on Windows cannot).
+account=qntx-test
+if ! id -u "$account" >/dev/null 2>&1; then
+  as_root "the account $account is missing"
+  useradd --system --user-group --create-home --home-dir "/var/lib/$account" \
+    --shell /usr/sbin/nologin "$account"
+  echo "setup: created the account $account (uid $(id -u "$account")) that runs Wine" >&2
+fi
+
 if ! /lib/ld-linux.so.2 --help >/dev/null 2>&1; then
   need_qemu=1
 fi
