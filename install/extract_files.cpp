@@ -87,17 +87,18 @@ static DestinationResult MakeDestination(char* destination, const char* name)
 }
 
 // A file already at the destination is replaced. CreateFileA refuses to replace a hidden or
-// system file unless asked for the same attributes, and one left hidden by an earlier
-// installation must still be replaced; one that an earlier uninstallation left for deletion at
-// the next start must outlive that start.
+// system file unless asked for the same attributes, and a read-only one for anyone but Unix
+// root under Wine; one left so by an earlier installation must still be replaced. One that an
+// earlier uninstallation left for deletion at the next start must outlive that start.
 static void PrepareDestination(const char* path)
 {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
     WithdrawBootDeletion(path);
-    if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
-        attributes &= ~(DWORD)(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    const DWORD refused = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+    if (attributes & refused) {
+        attributes &= ~refused;
         SetFileAttributesA(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
     }
 }

@@ -105,6 +105,10 @@ TEST(Uninstall, FullCycleThroughAddRemoveProgramsAndARestart)
     WriteFileBytes(inUse, "in use");
     ASSERT_TRUE(MoveFileExA(inUse.c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT));
     WriteFileBytes(Wininit(), ReadFileBytes(Wininit()) + "NUL=" + inUse + "\r\n");
+    // A read-only file where setup installs is replaced, as an administrator's setup must.
+    std::string readOnly = DestinationOf(DefaultTarget, entries[0].name);
+    WriteFileBytes(readOnly, "older, read-only");
+    ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
     InstallDemo();
     EndProgram();
     EXPECT_EQ("[rename]\r\n", ReadFileBytes(Wininit()));
