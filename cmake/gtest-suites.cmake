@@ -17,3 +17,12 @@ function(qntx_add_gtest_suites target prefix)
     add_test(NAME ${prefix}.${suite} COMMAND ${target} --gtest_filter=${suite}.* --gtest_color=no)
   endforeach()
 endfunction()
+
+# The tests of this folder run in the session's own prefix and on its display, so they take
+# turns; tests in a prefix and on an X server of their own (fresh-prefix.sh) run side by side.
+macro(qntx_tests_share_the_session)
+  get_property(qntx_session_tests DIRECTORY PROPERTY TESTS)
+  if(qntx_session_tests)
+    set_tests_properties(${qntx_session_tests} PROPERTIES RESOURCE_LOCK wine-session)
+  endif()
+endmacro()

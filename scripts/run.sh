@@ -14,6 +14,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
 source "$root/tests/wine/session.sh"
+# The demo runs as the account the tests use, as an ordinary user installs.
+if wine_user_active; then
+  give_build_to_wine_user
+  exec "$QNTX_AS_WINE_USER" "$0" "$@"
+fi
 "$root/tests/wine/boot-prefix.sh"
 
 base=$WINEPREFIX

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on a Debian bookworm machine (run as root).
-# Idempotent: when everything is present it prints nothing and returns at once.
+# Installs what building and testing need on a Debian 12 (bookworm) or 13 (trixie) machine (run
+# as root). Idempotent: when everything is present it prints nothing and returns at once.
 set -euo pipefail
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev
+  cmake make g++ clang libclang-rt-dev acl
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 wine64
   xvfb x11-utils imagemagick fonts-wine
@@ -25,7 +25,7 @@ done
 
 # Some kernels run 64-bit user code only (ia32 emulation off), so the 32-bit half of Wine
 # cannot start. There QEMU's user-mode emulator runs it; bookworm's QEMU 7.2 lacks the
-# address-space handling Wine needs, the backported 10.x has it.
+# address-space handling Wine needs; the backported 10.x and trixie's own have it.
 need_qemu=0
 
 install_missing() {
@@ -39,6 +39,16 @@ install_missing() {
 
 [ ${#missing[@]} -eq 0 ] || install_missing "${missing[@]}"
 
+# The account that runs the Windows programs in tests and demos: an ordinary one, as the people
+# who install Quintara have (root writes read-only files; an administrator on Windows cannot).
+account=qntx-test
+if ! id -u "$account" >/dev/null 2>&1; then
+  as_root "the account $account is missing"
+  useradd --system --user-group --create-home --home-dir "/var/lib/$account" \
+    --shell /usr/sbin/nologin "$account"
+  echo "setup: created the account $account (uid $(id -u "$account")) that runs Wine" >&2
+fi
+
 if ! /lib/ld-linux.so.2 --help >/dev/null 2>&1; then
   need_qemu=1
 fi
@@ -47,17 +57,22 @@ if [ "$need_qemu" = 1 ]; then
   if ! dpkg-query -W -f='${Version}' qemu-user 2>/dev/null | grep -q '^1:1[0-9]'; then
     as_root "32-bit programs need QEMU user emulation"
     echo "setup: this kernel cannot run 32-bit programs; installing QEMU user emulation" >&2
-    # Backports through the same mirror or proxy, with the same keyring, as the machine's own
-    # Debian source.
-    list=/etc/apt/sources.list.d/qntx-bookworm-backports.list
-    if [ ! -f "$list" ]; then
-      line=$("$(dirname "$0")/backports-source.sh") || exit 1
-      echo "$line" > "$list"
-    fi
     export DEBIAN_FRONTEND=noninteractive
     apt-get remove -y -qq qemu-user-static >/dev/null 2>&1 || true
     apt-get update -qq >/dev/null
-    apt-get install -y -qq -t bookworm-backports qemu-user >/dev/null
+    if apt-cache policy qemu-user | grep -q 'Candidate: 1:1[0-9]'; then
+      apt-get install -y -qq qemu-user >/dev/null    # trixie's own QEMU is new enough
+    else
+      # Backports through the same mirror or proxy, with the same keyring, as the machine's own
+      # Debian source.
+      list=/etc/apt/sources.list.d/qntx-bookworm-backports.list
+      if [ ! -f "$list" ]; then
+        line=$("$(dirname "$0")/backports-source.sh") || exit 1
+        echo "$line" > "$list"
+        apt-get update -qq >/dev/null
+      fi
+      apt-get install -y -qq -t bookworm-backports qemu-user >/dev/null
+    fi
   fi
   binfmt=/proc/sys/fs/binfmt_misc
   if [ ! -e "$binfmt/register" ]; then

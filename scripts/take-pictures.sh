@@ -9,6 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
 source "$root/tests/wine/session.sh"
+give_build_to_wine_user
 "$root/tests/wine/boot-prefix.sh"
 
 tests="$QNTX_BUILD/win/tests/ui"
@@ -28,9 +29,9 @@ case "${1:-host}" in
 esac
 
 shots=$(mktemp -d "${TMPDIR:-/tmp}/qntx-pictures.XXXXXX")
-trap 'stop_private_xvfb; rm -rf "$shots"' EXIT
+trap 'rm -rf "$shots"' EXIT
+wine_user_owns "$shots"
 export QNTX_ROBOT_PICTURES="$shots"
-start_private_xvfb
 "$root/tests/wine/fresh-prefix.sh" "$root/tests/wine/wine-exec.sh" "$tests/take_pictures.exe" --gtest_color=no
 
 out="$root/docs/pictures"

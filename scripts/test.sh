@@ -2,18 +2,28 @@
 # Runs every test: builds, then the Windows tests under Wine on a private Xvfb, with one
 # wineserver kept alive throughout, and beside them the native tests (the packer's units and
 # fuzzing under sanitizers, the source checks, the reproducible distribution).
+# Started as root (as CI and a fresh machine start it), it keeps root for what needs it
+# (packages, the small disks of the full-disk tests) and runs every Wine program as the
+# ordinary account qntx-test. The end-to-end scenarios run in a 32-bit and a 64-bit prefix,
+# two at a time (each in a prefix and on an X server of its own); QNTX_TEST_JOBS sets how many.
 # Arguments go to ctest (e.g. scripts/test.sh -R unit.ReadLine).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" || exit 1
 
 source "$root/tests/wine/session.sh"
-"$root/tests/wine/boot-prefix.sh" || exit 1
+give_build_to_wine_user || exit 1
+wine_user_line
+# Both prefixes are booted once, side by side; later runs find them ready.
+"$root/tests/wine/boot-prefix.sh" & boot32=$!
+env -u WINEPREFIX QNTX_WINE_ARCH=win64 "$root/tests/wine/boot-prefix.sh" & boot64=$!
+wait $boot32 || exit 1
+wait $boot64 || exit 1
 
 trap end_wine_session EXIT
 start_wine_session || exit 1
 
-ctest_args=("$@")
+ctest_args=(--parallel "${QNTX_TEST_JOBS:-2}" "$@")
 status=0
 summary=()
 ctest_into() { # build folder, log: runs one ctest project, its output into the log

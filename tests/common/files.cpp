@@ -80,6 +80,23 @@ std::string WindowsFile(const std::string& name)
     return JoinPath(WindowsDir(), name);
 }
 
+static bool UnderWow64()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::string NativeSystemDir()
+{
+    return UnderWow64() ? WindowsFile("Sysnative") : std::string();
+}
+
+std::string Wow64SystemDir()
+{
+    char path[MAX_PATH] = "";
+    return UnderWow64() && GetSystemWow64DirectoryA(path, sizeof path) ? path : std::string();
+}
+
 TempFolder::TempFolder()
 {
     static LONG counter;

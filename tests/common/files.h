@@ -22,6 +22,11 @@ std::string ModuleFolder();                  // the running program's folder, wi
 std::string WindowsDir();                    // e.g. C:\windows
 std::string SystemDir();                     // e.g. C:\windows\system32
 std::string WindowsFile(const std::string& name);
+// The 64-bit system folder as a 32-bit program reaches it under WoW64 (C:\windows\Sysnative),
+// and where that program's own system folder really lies (C:\windows\SysWOW64); both empty on
+// a 32-bit Windows.
+std::string NativeSystemDir();
+std::string Wow64SystemDir();
 
 
 // Failures name the test's line and what was found instead.

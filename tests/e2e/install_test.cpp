@@ -9,15 +9,28 @@ using namespace robot;
 
 TEST(Install, HappyPathInstallsTheDemoPayload)
 {
+    std::vector<ManifestEntry> entries = ReadManifest(BuildPath("QNTX_DEMO_MANIFEST"));
+    ASSERT_GE(entries.size(), 3u);
+    // Under WoW64 the program's system folder is SysWOW64; a 64-bit file of the same name in
+    // the real system32 is another program's and stays as it was.
+    std::string nativeFile;
+    for (const ManifestEntry& entry : entries)
+        if (entry.name[0] == '@' && !NativeSystemDir().empty())
+            nativeFile = JoinPath(NativeSystemDir(), entry.name.substr(2));
+    if (!nativeFile.empty())
+        ASSERT_TRUE(WriteFileBytes(nativeFile, "a 64-bit library")) << nativeFile;
+
     PrepareMedium();
     PrepareHostFolder();
     StartSetup();
     FinishWizard("Quintara Tester");
     ExpectSetupComplete();
 
-    std::vector<ManifestEntry> entries = ReadManifest(BuildPath("QNTX_DEMO_MANIFEST"));
-    ASSERT_GE(entries.size(), 3u);
     ExpectInstalled(DefaultTarget, entries);
+    if (!nativeFile.empty()) {
+        EXPECT_FILE(nativeFile, "a 64-bit library");
+        EXPECT_TRUE(FileExists(JoinPath(Wow64SystemDir(), nativeFile.substr(nativeFile.rfind('\\') + 1))));
+    }
     EXPECT_EQ(ExpectedLog(DefaultTarget, entries), ReadFileBytes(Log()));
     EXPECT_TRUE(ReadFileBytes(Uninstaller()) == ReadFileBytes(MediumExe())) << "the uninstaller is a copy of setup";
     ExpectEntries(DefaultTarget, "Quintara Tester");

@@ -5,7 +5,7 @@
 set -u
 exe=$1 manifest=$2 reference=$3 scratch=$4
 run() { "$(dirname "$0")/../wine/wine-exec.sh" "$exe" "$@"; }
-mkdir -p "$scratch"
+"$(dirname "$0")/../wine/as-wine-user.sh" mkdir -p "$scratch" # Wine writes into it
 out="$scratch/QNTXSetup.z"
 rm -f "$out"
 fail=0

@@ -4,6 +4,7 @@
 #include "packer/szdd.h"
 #include "test_support.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 

@@ -3,6 +3,7 @@
 #include "packer/data_file.h"
 #include "test_support.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 
 using namespace packer;
 

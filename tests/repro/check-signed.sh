@@ -40,6 +40,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 source "$root/tests/wine/wine-env.sh"
 mkdir -p "$work/pictures"
+wine_user_owns "$work"
 "$root/tests/wine/fresh-prefix.sh" bash -c '
   drive=$WINEPREFIX/drive_c
   target="$drive/Program Files/Corel/Graphics9/Photopnt/Scripts/Scripts"

@@ -6,6 +6,7 @@
 #include "state/app_state.h"
 #include "uninstall/full_disk.h"
 #include <gtest/gtest.h>
+#include <sddl.h>
 #include <algorithm>
 #include <string>
 
@@ -214,6 +215,31 @@ TEST_F(WithdrawBootDeletionTest, OnlyTheDeletionsOfThePathGoInEitherFormAndCase)
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_QUERY_VALUE, &key));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, PendingRenamesValue, NULL, NULL, NULL, NULL));
     RegCloseKey(key);
+}
+
+// A suite of its own (and so a prefix of its own): once unreadable, Wine can neither open
+// Wininit.ini again nor delete it.
+class UnreadableWininit : public WithdrawBootDeletionTest {};
+
+TEST_F(UnreadableWininit, MayStillHoldDeletionsSoTheyAreLookedForAgain)
+{
+    ASSERT_TRUE(WriteFileBytes(wininit, "[rename]\r\nNUL=" + file + "\r\n"));
+    PSECURITY_DESCRIPTOR writeOnly = NULL; // Wine gives the file the Unix mode 0222
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;0x120116;;;WD)", SDDL_REVISION_1,
+                                                                     &writeOnly, NULL));
+    ASSERT_TRUE(SetFileSecurityA(wininit.c_str(), DACL_SECURITY_INFORMATION, writeOnly));
+    LocalFree(writeOnly);
+    HANDLE probe = CreateFileA(wininit.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+        GTEST_SKIP() << "this account reads any file (Unix root)";
+    }
+    ASSERT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+
+    WithdrawBootDeletion(file.c_str());
+    EXPECT_EQ(BootDeletionsSome, AppState.BootDeletions) << "taken for a Wininit.ini that is not there";
+    ScheduleBootRename(Entry);
+    EXPECT_FALSE(PathExists(copy));
 }
 
 // The Windows directory on a small disk of its own (see tests/wine/small-windows-disk.sh).

@@ -8,14 +8,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh"
 program=$1
 shift
-folder=$(mktemp -d "${TMPDIR:-/tmp}/qntx-run.XXXXXX")
-cp "$program" "$folder/"
+folder=$(as_wine_user mktemp -d "${TMPDIR:-/tmp}/qntx-run.XXXXXX") || exit 1
+as_wine_user cp "$program" "$folder/"
 copy="$folder/$(basename "$program")"
-if [ "${QNTX_FULL_DISK:-}" = 1 ]; then
-  "$here/fresh-prefix.sh" "$here/small-windows-disk.sh" "$copy" "$@"
-else
-  "$here/fresh-prefix.sh" "$here/wine-exec.sh" "$copy" "$@"
-fi
+disk=()
+[ "${QNTX_FULL_DISK:-}" = 1 ] && disk=(--small-windows-disk)
+"$here/fresh-prefix.sh" "${disk[@]}" "$here/wine-exec.sh" "$copy" "$@"
 rc=$?
 rm -rf "$folder"
 exit $rc

@@ -6,10 +6,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
 start_wineserver() {
-  wineserver -p
+  as_wine_user wineserver -p
   # Start Wine's services now, detached from the caller's output pipes, which they would
   # otherwise hold open until the end of the run.
-  wine cmd /c exit >/dev/null 2>&1 </dev/null
+  as_wine_user wine cmd /c exit >/dev/null 2>&1 </dev/null
 }
 
 start_wine_session() {
@@ -20,6 +20,6 @@ start_wine_session() {
 }
 
 end_wine_session() {
-  wineserver -k >/dev/null 2>&1 || true
+  as_wine_user wineserver -k >/dev/null 2>&1 || true
   stop_private_xvfb || true
 }
