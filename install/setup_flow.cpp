@@ -95,6 +95,8 @@ static HANDLE CreateSetupLog(HWND mainWindow, int* goOn, EarlierLog* earlier)
     GetWindowsDirectoryA(logPath, sizeof logPath);
     AppendPathComponent(logPath, SetupLogName);
     ReadEarlierLog(logPath, earlier);
+    // An uninstallation that could not delete the log left that for the next start.
+    WithdrawBootDeletion(logPath);
     HANDLE log = CreateFileA(logPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     *goOn = log != INVALID_HANDLE_VALUE ||
             MessageBoxA(mainWindow, MsgCannotCreateLog, CaptionSetup, MB_ICONWARNING | MB_YESNO) != IDNO;

@@ -104,7 +104,9 @@ TEST(Uninstall, FullCycleThroughAddRemoveProgramsAndARestart)
     std::string inUse = DestinationOf(DefaultTarget, entries[1].name);
     WriteFileBytes(inUse, "in use");
     ASSERT_TRUE(MoveFileExA(inUse.c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT));
-    WriteFileBytes(Wininit(), ReadFileBytes(Wininit()) + "NUL=" + inUse + "\r\n");
+    WriteFileBytes(Wininit(), ReadFileBytes(Wininit()) + "NUL=" + inUse + "\r\nNUL=" + Log() + "\r\n");
+    WriteFileBytes(Log(), "held at uninstallation");
+    ASSERT_TRUE(MoveFileExA(Log().c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT));
     // A read-only file where setup installs is replaced, as an administrator's setup must.
     std::string readOnly = DestinationOf(DefaultTarget, entries[0].name);
     WriteFileBytes(readOnly, "older, read-only");
