@@ -10,6 +10,8 @@
 
 enum StageResult { Staged, StageTempFileFailed, StageDataFileFailed };
 enum DestinationResult { DestinationMade, DestinationBadName, DestinationTooLong };
+// Untouched: the destination could not be opened for writing, and whatever is there is as it was.
+enum ExpandResult { ExpandWritten, ExpandPartlyWritten, ExpandUntouched };
 
 // Data moves in blocks this large: each read or write is a call into the system, and under
 // Wine a costly one. One buffer serves the whole run (there is one thread).
@@ -87,19 +89,22 @@ static DestinationResult MakeDestination(char* destination, const char* name)
 }
 
 // A file already at the destination is replaced. CreateFileA refuses to replace a hidden or
-// system file unless asked for the same attributes, and one left hidden by an earlier
-// installation must still be replaced; one that an earlier uninstallation left for deletion at
-// the next start must outlive that start.
-static void PrepareDestination(const char* path)
+// system file unless asked for the same attributes, and a read-only one for anyone but Unix
+// root under Wine; one left so by an earlier installation must still be replaced. One that an
+// earlier uninstallation left for deletion at the next start must outlive that start, once it
+// is ours. Returns the attributes the file had, for putting back when it cannot be written.
+static const DWORD RefusedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+
+static DWORD PrepareDestination(const char* path)
 {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return;
-    WithdrawBootDeletion(path);
-    if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
-        attributes &= ~(DWORD)(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-        SetFileAttributesA(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+        return attributes;
+    if (attributes & RefusedAttributes) {
+        DWORD cleared = attributes & ~RefusedAttributes;
+        SetFileAttributesA(path, cleared ? cleared : FILE_ATTRIBUTE_NORMAL);
     }
+    return attributes;
 }
 
 // LZ32 reads the staged data and expands it (or passes it through unchanged); the expanded
@@ -120,47 +125,81 @@ static int CopyExpanded(INT lzSource, HANDLE target)
 // LZ32 gets a duplicate of the staging handle, which LzClose closes: the staging file itself
 // stays open. The destination is opened with CreateFileA: LZOpenFileA goes through OpenFile,
 // which takes no path of 128 characters or more.
-static int ExpandStagedFile(HANDLE staging, const char* destination)
+static ExpandResult ExpandStagedFile(HANDLE staging, const char* destination)
 {
     HANDLE process = GetCurrentProcess();
     HANDLE source;
     if (!DuplicateHandle(process, staging, process, &source, 0, FALSE, DUPLICATE_SAME_ACCESS))
-        return 0;
+        return ExpandUntouched;
     INT lzSource = LzInit((INT)(INT_PTR)source);
     if (lzSource < 0) {
         CloseHandle(source);
-        return 0;
+        return ExpandUntouched;
     }
     // From here LzClose closes the duplicate, whether LZInit found SZDD data or not.
-    int expanded = 0;
-    PrepareDestination(destination);
+    ExpandResult expanded = ExpandUntouched;
+    DWORD original = PrepareDestination(destination);
     HANDLE target = CreateFileA(destination, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (target != INVALID_HANDLE_VALUE) {
-        expanded = CopyExpanded(lzSource, target);
+        if (original != INVALID_FILE_ATTRIBUTES)
+            WithdrawBootDeletion(destination);
+        expanded = CopyExpanded(lzSource, target) ? ExpandWritten : ExpandPartlyWritten;
         if (!CloseHandle(target))
-            expanded = 0;
+            expanded = ExpandPartlyWritten;
+    } else if (original != INVALID_FILE_ATTRIBUTES && (original & RefusedAttributes)) {
+        // Someone else's file, perhaps: it keeps every attribute it had.
+        SetFileAttributesA(destination, original);
     }
     LzClose(lzSource);
     return expanded;
 }
 
-// Writes the file line of the setup log. A write that fails (a full disk) is cut off again,
-// so that no fragment runs into the next line or, left last, names a shorter path.
-static int LogInstalledFile(HANDLE logFile, const char* destination)
+static void CutLogAt(HANDLE logFile, LARGE_INTEGER lineStart)
 {
-    LARGE_INTEGER zero, lineStart;
+    SetFilePointerEx(logFile, lineStart, NULL, FILE_BEGIN);
+    SetEndOfFile(logFile);
+}
+
+// Writes the file line of the setup log; *lineStart receives where it begins. A write that
+// fails (a full disk) is cut off again, so that no fragment runs into the next line or, left
+// last, names a shorter path.
+static int LogInstalledFile(HANDLE logFile, const char* destination, LARGE_INTEGER* lineStart)
+{
+    LARGE_INTEGER zero;
     zero.QuadPart = 0;
-    if (!SetFilePointerEx(logFile, zero, &lineStart, FILE_CURRENT))
+    if (!SetFilePointerEx(logFile, zero, lineStart, FILE_CURRENT))
         return 0;
     if (WritePrefixedLine(logFile, '+', destination))
         return 1;
-    SetFilePointerEx(logFile, lineStart, NULL, FILE_BEGIN);
-    SetEndOfFile(logFile);
+    CutLogAt(logFile, *lineStart);
     return 0;
 }
 
-static void InstallRecord(const ExtractionView* view, const char* name, DWORD hidden, HANDLE staging, HANDLE logFile)
+// 1 when the earlier log has the line "+path" (in any case), as the uninstaller reads lines:
+// ended by CR, LF or the end of the text.
+static int EarlierLogLists(const EarlierLog* earlier, const char* path)
 {
+    if (!earlier || !earlier->Text)
+        return 0;
+    int pathLength = lstrlenA(path);
+    DWORD start = 0;
+    while (start < earlier->Length) {
+        DWORD end = start;
+        while (end < earlier->Length && earlier->Text[end] != '\r' && earlier->Text[end] != '\n')
+            ++end;
+        const char* line = earlier->Text + start;
+        if (end - start == (DWORD)pathLength + 1 && line[0] == '+' &&
+            CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, line + 1, pathLength, path, pathLength) == CSTR_EQUAL)
+            return 1;
+        start = end + 1;
+    }
+    return 0;
+}
+
+static void InstallRecord(const ExtractionView* view, const RecordHeaderFields* header, HANDLE staging, HANDLE logFile,
+                          const EarlierLog* earlier)
+{
+    const char* name = header->Name;
     char destination[MAX_PATH];
     DestinationResult made = MakeDestination(destination, name);
     if (made != DestinationMade) {
@@ -169,16 +208,21 @@ static void InstallRecord(const ExtractionView* view, const char* name, DWORD hi
     }
     // The line goes first, so that no file is ever on disk without the line that lets the
     // uninstaller remove it; a file that cannot be logged is not installed. It stays logged
-    // when the expansion fails: a partial file may be there to remove.
+    // when the expansion fails part way: a partial file of ours is there to remove. A file
+    // that could not be opened at all is not ours unless the earlier log says so, and the
+    // uninstaller must not delete another program's file of that name.
     int needsLine = logFile != INVALID_HANDLE_VALUE && logFile != 0 && !IsSystemRecordName(name);
-    if (needsLine && !LogInstalledFile(logFile, destination)) {
+    LARGE_INTEGER lineStart;
+    if (needsLine && !LogInstalledFile(logFile, destination, &lineStart)) {
         ReportError(view, MsgCannotInstallFileFormat, destination);
         return;
     }
-    int expanded = ExpandStagedFile(staging, destination);
-    if (hidden)
+    ExpandResult expanded = ExpandStagedFile(staging, destination);
+    if (expanded == ExpandUntouched && needsLine && !EarlierLogLists(earlier, destination))
+        CutLogAt(logFile, lineStart);
+    if (expanded != ExpandUntouched && header->Hidden)
         SetFileAttributesA(destination, FILE_ATTRIBUTE_HIDDEN);
-    if (!expanded)
+    if (expanded != ExpandWritten)
         ReportError(view, MsgCannotInstallFileFormat, destination);
 }
 
@@ -191,7 +235,7 @@ static void ShowPercentage(const ExtractionView* view, HANDLE dataFile, ULONGLON
     view->ShowPercent(view->Context, ExtractionPercent((ULONGLONG)position.QuadPart, total));
 }
 
-void ExtractFiles(const ExtractionView* view, HANDLE dataFile, HANDLE logFile)
+void ExtractFiles(const ExtractionView* view, HANDLE dataFile, HANDLE logFile, const EarlierLog* earlier)
 {
     LARGE_INTEGER size;
     ULONGLONG total = GetFileSizeEx(dataFile, &size) ? (ULONGLONG)size.QuadPart : 0;
@@ -210,7 +254,7 @@ void ExtractFiles(const ExtractionView* view, HANDLE dataFile, HANDLE logFile)
             ReportError(view, NULL, staged == StageTempFileFailed ? MsgCannotCreateTempFile : MsgCannotReadDataFile);
             break;
         }
-        InstallRecord(view, header.Name, header.Hidden, staging, logFile);
+        InstallRecord(view, &header, staging, logFile, earlier);
         ShowPercentage(view, dataFile, total);
     }
     if (staging != INVALID_HANDLE_VALUE)

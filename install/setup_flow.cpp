@@ -4,6 +4,7 @@
 #include "state/app_state.h"
 #include "state/texts.h"
 #include "support/boot_file_operations.h"
+#include "support/file_io.h"
 #include "support/paths.h"
 #include "support/registry.h"
 #include "ui/progress_window.h"
@@ -54,13 +55,48 @@ static int CheckDestination(HWND mainWindow)
     return 0;
 }
 
+// A log larger than this (some 100,000 files) is not held: then a file that cannot be written
+// loses its line even when an earlier installation wrote it, and stays behind at uninstallation.
+enum { EarlierLogLimit = 16 * 1024 * 1024 };
+
+// Reads the whole log that this run is about to replace; FreeEarlierLog releases it.
+static void ReadEarlierLog(const char* logPath, EarlierLog* earlier)
+{
+    earlier->Text = NULL;
+    earlier->Length = 0;
+    HANDLE file = CreateFileA(logPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    LARGE_INTEGER size;
+    char* text = NULL;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= EarlierLogLimit)
+        text = (char*)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)size.QuadPart);
+    if (text && ReadExact(file, text, (DWORD)size.QuadPart)) {
+        earlier->Text = text;
+        earlier->Length = (DWORD)size.QuadPart;
+    } else if (text) {
+        HeapFree(GetProcessHeap(), 0, text);
+    }
+    CloseHandle(file);
+}
+
+static void FreeEarlierLog(EarlierLog* earlier)
+{
+    if (earlier->Text)
+        HeapFree(GetProcessHeap(), 0, (void*)earlier->Text);
+    earlier->Text = NULL;
+}
+
 // The new log, or INVALID_HANDLE_VALUE when it cannot be created; *goOn is 0 when the person
-// then chose not to install without one.
-static HANDLE CreateSetupLog(HWND mainWindow, int* goOn)
+// then chose not to install without one. *earlier receives what the replaced log held.
+static HANDLE CreateSetupLog(HWND mainWindow, int* goOn, EarlierLog* earlier)
 {
     char logPath[MAX_PATH];
     GetWindowsDirectoryA(logPath, sizeof logPath);
     AppendPathComponent(logPath, SetupLogName);
+    ReadEarlierLog(logPath, earlier);
+    // An uninstallation that could not delete the log left that for the next start.
+    WithdrawBootDeletion(logPath);
     HANDLE log = CreateFileA(logPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     *goOn = log != INVALID_HANDLE_VALUE ||
             MessageBoxA(mainWindow, MsgCannotCreateLog, CaptionSetup, MB_ICONWARNING | MB_YESNO) != IDNO;
@@ -110,13 +146,13 @@ static void ShowErrorOverProgressWindow(void* context, const char* text)
     MessageBoxA(progress->Window, text, CaptionError, MB_OK | MB_ICONERROR);
 }
 
-static void ExtractWithProgress(HWND progressWindow, HANDLE dataFile, HANDLE log)
+static void ExtractWithProgress(HWND progressWindow, HANDLE dataFile, HANDLE log, const EarlierLog* earlier)
 {
     // The window starts with its bar at 0.
     ProgressView progress = { progressWindow, 0, 0, 0 };
     ExtractionView view = { &progress, ShowLabelInProgressWindow, ShowPercentInProgressWindow,
                             ShowErrorOverProgressWindow };
-    ExtractFiles(&view, dataFile, log);
+    ExtractFiles(&view, dataFile, log, earlier);
     ShowLatestPercent(&progress);
 }
 
@@ -153,10 +189,10 @@ static void RegisterUninstaller(HWND owner, const char* uninstaller)
 
 // Extraction, the uninstaller and its entry, under a progress window that the caller
 // destroys once the files are closed.
-static HWND InstallWithProgress(HWND mainWindow, HANDLE dataFile, HANDLE log)
+static HWND InstallWithProgress(HWND mainWindow, HANDLE dataFile, HANDLE log, const EarlierLog* earlier)
 {
     HWND progressWindow = CreateProgressWindow(mainWindow);
-    ExtractWithProgress(progressWindow, dataFile, log);
+    ExtractWithProgress(progressWindow, dataFile, log, earlier);
     char uninstaller[MAX_PATH];
     int copied = CopySelfAsUninstaller(progressWindow, uninstaller);
     ShowProgressItem(progressWindow, MsgCreatingRegistryKeys);
@@ -167,6 +203,7 @@ static HWND InstallWithProgress(HWND mainWindow, HANDLE dataFile, HANDLE log)
 void RunSetup(HWND mainWindow)
 {
     HANDLE log = INVALID_HANDLE_VALUE;
+    EarlierLog earlier = { NULL, 0 };
     HWND progressWindow = NULL;
     const char* closing = NULL;
     UINT closingStyle = 0;
@@ -188,15 +225,16 @@ void RunSetup(HWND mainWindow)
     if (!CheckDestination(mainWindow))
         goto release;
     int goOn;
-    log = CreateSetupLog(mainWindow, &goOn);
+    log = CreateSetupLog(mainWindow, &goOn, &earlier);
     if (!goOn)
         goto release;
 
-    progressWindow = InstallWithProgress(mainWindow, dataFile, log);
+    progressWindow = InstallWithProgress(mainWindow, dataFile, log, &earlier);
     closing = MsgSetupComplete;
     closingStyle = MB_ICONINFORMATION;
 
 release:
+    FreeEarlierLog(&earlier);
     if (log != INVALID_HANDLE_VALUE)
         CloseHandle(log);
     CloseHandle(dataFile);

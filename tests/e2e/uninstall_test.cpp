@@ -104,7 +104,13 @@ TEST(Uninstall, FullCycleThroughAddRemoveProgramsAndARestart)
     std::string inUse = DestinationOf(DefaultTarget, entries[1].name);
     WriteFileBytes(inUse, "in use");
     ASSERT_TRUE(MoveFileExA(inUse.c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT));
-    WriteFileBytes(Wininit(), ReadFileBytes(Wininit()) + "NUL=" + inUse + "\r\n");
+    WriteFileBytes(Wininit(), ReadFileBytes(Wininit()) + "NUL=" + inUse + "\r\nNUL=" + Log() + "\r\n");
+    WriteFileBytes(Log(), "held at uninstallation");
+    ASSERT_TRUE(MoveFileExA(Log().c_str(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT));
+    // A read-only file where setup installs is replaced, as an administrator's setup must.
+    std::string readOnly = DestinationOf(DefaultTarget, entries[0].name);
+    WriteFileBytes(readOnly, "older, read-only");
+    ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
     InstallDemo();
     EndProgram();
     EXPECT_EQ("[rename]\r\n", ReadFileBytes(Wininit()));
@@ -309,4 +315,32 @@ TEST(Uninstall, AReadOnlyWininitStaysAsItWasAndTheSystemStillDeletesTheUninstall
     RunCommand("wineboot.exe -r", true);
     EXPECT_FALSE(FileExists(Uninstaller()));
     EXPECT_TRUE(PendingDeletions().empty());
+}
+
+// Another program's file where setup installs, held open so that it cannot be written: setup
+// reports it, logs no line for it and changes none of its attributes, and the uninstaller
+// leaves it.
+TEST(Uninstall, AFileSetupCouldNotWriteIsNotLoggedAndStays)
+{
+    std::vector<ManifestEntry> entries = ReadManifest(BuildPath("QNTX_DEMO_MANIFEST"));
+    std::string theirs = DestinationOf(DefaultTarget, "qntxstate.ini"), line = "+" + theirs + "\r\n";
+    PrepareMedium();
+    MakeFolders(DefaultTarget);
+    WriteFileBytes(theirs, "theirs");
+    ASSERT_TRUE(SetFileAttributesA(theirs.c_str(), FILE_ATTRIBUTE_READONLY));
+    DWORD attributes = AttributesOf(theirs);
+    HANDLE held = CreateFileA(theirs.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    StartSetup();
+    FinishWizard("Quintara Tester");
+    ExpectMessageBox("Error", "Unable to install file: \"" + theirs + "\"");
+    AnswerMessageBox(IDOK);
+    ExpectSetupComplete();
+    CloseHandle(held);
+    std::string log = ExpectedLog(DefaultTarget, entries);
+    ASSERT_NE(std::string::npos, log.find(line));
+    EXPECT_EQ(log.erase(log.find(line), line.size()), ReadFileBytes(Log()));
+    EXPECT_EQ(attributes, AttributesOf(theirs));
+    UninstallAnswering({ { Confirm, IDYES }, { "Uninstall complete.", IDOK } });
+    EXPECT_EQ("theirs", ReadFileBytes(theirs));
+    EXPECT_EQ(attributes, AttributesOf(theirs));
 }

@@ -63,7 +63,7 @@ int main(int argc, char** argv)
     LARGE_INTEGER start, extracted, copied;
     QueryPerformanceCounter(&start);
     ExtractionView view = { NULL, IgnoreLabel, IgnorePercent, PrintError };
-    ExtractFiles(&view, data, log);
+    ExtractFiles(&view, data, log, NULL);
     QueryPerformanceCounter(&extracted);
     CloseHandle(log);
     CloseHandle(data);

@@ -116,7 +116,7 @@ void ExtractSandbox::Extract(HANDLE logOverride, bool useLogOverride)
     progress_ = ExtractionRecording();
     progress_.onLabel = onLabel;
     ExtractionView view = RecordingView(&progress_);
-    ExtractFiles(&view, dataFile, logFile);
+    ExtractFiles(&view, dataFile, logFile, &earlier_);
     if (!useLogOverride)
         CloseHandle(logFile);
     CloseHandle(dataFile);

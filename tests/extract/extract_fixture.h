@@ -64,6 +64,7 @@ protected:
     std::string logPath_;
     std::string data_;
     std::string log_;
+    EarlierLog earlier_ = { NULL, 0 }; // the log that the run replaces
     ExtractionRecording progress_;
     std::vector<std::string>& errors_ = progress_.errors;
 
