@@ -257,11 +257,11 @@ void ScheduleBootRename(const char* entry)
     AppState.BootDeletions = BootDeletionsSome;
 }
 
-void ScheduleNtBootDelete(const char* path)
+int ScheduleNtBootDelete(const char* path)
 {
-    if (IsNtFamily())
-        MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+    int scheduled = IsNtFamily() && MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
     AppState.BootDeletions = BootDeletionsSome;
+    return scheduled;
 }
 
 // An entry's source ("\??\C:\..." as the system writes it, or a plain path) names one of names.

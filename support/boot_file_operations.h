@@ -7,8 +7,9 @@
 void ScheduleBootRename(const char* entry);
 
 // Windows of the NT family ignore Wininit.ini: there the system is also asked to delete path
-// (a full path) at its next start. Does nothing on other platforms.
-void ScheduleNtBootDelete(const char* path);
+// (a full path) at its next start. 1 when the system took the deletion; 0 when it refused, and
+// on other platforms, where it does nothing.
+int ScheduleNtBootDelete(const char* path);
 
 // Removes every pending deletion of path (a full path), named by its short or its long form
 // in any case: the "NUL=" lines of Wininit.ini's [rename] section and the deletions of the

@@ -49,7 +49,9 @@ static void NoteLeftFile(LeftFileList* list, const char* path)
 // Deletes a file the log names. Read-only only guards against accidents: the file is ours to
 // remove. One that still exists afterwards (in use, as a running program or a file another
 // program holds open is) is left to Windows' next start by the same two ways as the
-// uninstaller itself, and noted in left either way. Uses TargetFolder.
+// uninstaller itself, and noted in left either way: as going at the restart only when the
+// system took its deletion, since the NT family, the program's floor, ignores Wininit.ini.
+// Uses TargetFolder.
 static void RemoveLoggedFile(const char* path, LeftFiles* left)
 {
     if (DeleteFileA(path))
@@ -73,8 +75,7 @@ static void RemoveLoggedFile(const char* path, LeftFiles* left)
     }
     // One Wininit.ini rewrite per file: files in use at uninstallation are few.
     ScheduleBootRename(entry);
-    ScheduleNtBootDelete(path);
-    NoteLeftFile(&left->AtRestart, path);
+    NoteLeftFile(ScheduleNtBootDelete(path) ? &left->AtRestart : &left->Remaining, path);
 }
 
 // Carries out every line of the log that starts with marker, from the first line to the last.

@@ -192,6 +192,18 @@ TEST_F(ReplaySetupLogTest, FilesLeftBehindAreNamedInOneBoundedMessageAndInUseOne
     EXPECT_EQ(pending, ReadPendingRenames());
     std::string entries = ReadFileBytes(wininit);
     EXPECT_EQ(11, (int)std::count(entries.begin(), entries.end(), '=')) << entries;
+
+    // A system that refuses the deletion (Wine does while its list is no REG_MULTI_SZ) has
+    // not arranged it: the file remains, whatever Wininit.ini holds.
+    ClearPendingRenames();
+    SetValue(HKEY_LOCAL_MACHINE, SessionManagerKey, PendingRenamesValue, Text("x"));
+    HANDLE again = CreateFileA((dir / "held0.txt").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    MessageBoxAnswerer refused({ IDOK });
+    EXPECT_EQ(1, Replay("+" + (dir / "held0.txt") + "\r\n"));
+    CloseHandle(again);
+    seen = refused.Finish();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("These files could not be removed:\r" + (dir / "held0.txt"), seen[0].Text);
 }
 
 TEST_F(ReplaySetupLogTest, MissingOrHeldLogAsksWhetherToClearTheRegistryOnly)
