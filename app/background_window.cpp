@@ -8,12 +8,20 @@ int GradientBandTop(int band, int top, int height)
     return top + (band * height) / 255;
 }
 
+// The backdrop's sizes and positions are pixels at 96 DPI; they grow with the system's DPI like
+// the dialogs in front of it.
+static int Scaled(HDC dc, int pixels)
+{
+    return MulDiv(pixels, GetDeviceCaps(dc, LOGPIXELSY), 96);
+}
+
 void PaintBackdrop(HWND window, HDC dc)
 {
-    HFONT titleFont = CreateFontA(-32, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0,
+    HFONT titleFont = CreateFontA(-Scaled(dc, 32), 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0,
                                   "Times New Roman");
-    HFONT creditsFont = CreateFontA(-8, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0,
-                                    "MS Sans Serif");
+    HFONT creditsFont = CreateFontA(-Scaled(dc, 8), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0,
+                                    0, "MS Sans Serif");
+    const int margin = Scaled(dc, 35), shadow = Scaled(dc, 39);
     const char* title = AppState.InstallMode == InstallModeUninstall ? UninstallTitle : SetupTitle;
     int titleLength = lstrlenA(title);
 
@@ -31,16 +39,16 @@ void PaintBackdrop(HWND window, HDC dc)
     HGDIOBJ previousFont = SelectObject(dc, titleFont);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
-    TextOutA(dc, 39, 39, title, titleLength);
+    TextOutA(dc, shadow, shadow, title, titleLength);
     SetTextColor(dc, RGB(255, 255, 255));
-    TextOutA(dc, 35, 35, title, titleLength);
+    TextOutA(dc, margin, margin, title, titleLength);
 
     SelectObject(dc, creditsFont);
     SIZE size;
     GetTextExtentPoint32A(dc, "W", 1, &size);
-    int y = client.bottom - (size.cy * 24) / 10 - 35;
-    TextOutA(dc, 35, y, CreditsLine, lstrlenA(CreditsLine));
-    TextOutA(dc, 35, y + (size.cy * 12) / 10, CopyrightNotice, lstrlenA(CopyrightNotice));
+    int y = client.bottom - (size.cy * 24) / 10 - margin;
+    TextOutA(dc, margin, y, CreditsLine, lstrlenA(CreditsLine));
+    TextOutA(dc, margin, y + (size.cy * 12) / 10, CopyrightNotice, lstrlenA(CopyrightNotice));
 
     SelectObject(dc, previousFont);
     DeleteObject(titleFont);

@@ -29,6 +29,9 @@ set_property(SOURCE ${CMAKE_SOURCE_DIR}/resources/setup.rc APPEND PROPERTY OBJEC
 
 add_executable(QNTXSetup WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp $<TARGET_OBJECTS:qntx_resources>)
 target_link_libraries(QNTXSetup PRIVATE qntx_core)
-target_link_options(QNTXSetup PRIVATE ${QNTX_WINDOWS_LINK_OPTIONS})
+# Shipped without its symbol table and debug sections (-s); the test programs keep theirs.
+# Terminal-server aware: on a Remote Desktop Session Host, Windows must give setup the real
+# Windows folder, where the machine-wide entry points, not a per-user one.
+target_link_options(QNTXSetup PRIVATE ${QNTX_WINDOWS_LINK_OPTIONS} -s -Wl,--tsaware)
 set_target_properties(QNTXSetup PROPERTIES OUTPUT_NAME QNTXSetup SUFFIX .exe
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

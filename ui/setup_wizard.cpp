@@ -20,6 +20,8 @@ enum {
     ButtonsMiddlePage = PSWIZB_BACK | PSWIZB_NEXT,
     ButtonsFinishEnabled = PSWIZB_BACK | PSWIZB_FINISH,
     ButtonsFinishDisabled = PSWIZB_BACK | PSWIZB_DISABLEDFINISH,
+    PageWidthUnits = 276, // every page template's size, in its dialog units
+    PageHeightUnits = 140,
 };
 
 // Posted, not sent: the sheet applies the state after the page procedure has returned.
@@ -28,8 +30,107 @@ static void PostWizardButtons(HWND page, DWORD buttons)
     PostMessageA(GetParent(page), PSM_SETWIZBUTTONS, 0, buttons);
 }
 
+// The page templates grow with the system's DPI and the bitmap does not: it is drawn once to
+// the size of its control (the same on every page), smoothed by halftone stretching, and that
+// copy replaces it. At 96 DPI the bitmap already has the control's size.
+static void FitSideImage(HWND control)
+{
+    RECT rect;
+    BITMAP info;
+    if (!GetWindowRect(control, &rect) || !GetObjectA(AppState.WizardBitmap, sizeof info, &info))
+        return;
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if ((info.bmWidth == width && info.bmHeight == height) || width <= 0 || height <= 0)
+        return;
+
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = height;
+    format.bmiHeader.biPlanes = 1;
+    // 24 bits: a 32-bit bitmap would be drawn through its (empty) alpha channel.
+    format.bmiHeader.biBitCount = 24;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* bits = NULL;
+    HBITMAP fitted = CreateDIBSection(NULL, &format, DIB_RGB_COLORS, &bits, NULL, 0);
+    HDC source = CreateCompatibleDC(NULL);
+    HDC target = CreateCompatibleDC(NULL);
+    if (fitted && source && target) {
+        HGDIOBJ previousSource = SelectObject(source, AppState.WizardBitmap);
+        HGDIOBJ previousTarget = SelectObject(target, fitted);
+        SetStretchBltMode(target, HALFTONE);
+        SetBrushOrgEx(target, 0, 0, NULL);
+        BOOL drawn = StretchBlt(target, 0, 0, width, height, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        SelectObject(target, previousTarget);
+        SelectObject(source, previousSource);
+        if (drawn) {
+            DeleteObject(AppState.WizardBitmap);
+            AppState.WizardBitmap = fitted;
+            fitted = NULL;
+        }
+    }
+    if (target)
+        DeleteDC(target);
+    if (source)
+        DeleteDC(source);
+    if (fitted)
+        DeleteObject(fitted);
+}
+
+// The sheet sizes its page area in the dialog units of its own font, the pages lay out in those
+// of theirs; the two agree at 96 DPI but not always above it (Wine at 144 DPI: the area 18
+// pixels short, cutting the side image and the licence). So each page takes its template's
+// size when it becomes active (the sheet sizes a page once, after creating it), and the first
+// page also grows the sheet by the difference, moving what lies below the page area down (and
+// what lies right of its middle to the right), and centres it again.
+static void FitPageToTemplate(HWND page, BOOL growSheet)
+{
+    HWND sheet = GetParent(page);
+    RECT want = { 0, 0, PageWidthUnits, PageHeightUnits }, area, sheetRect;
+    MapDialogRect(page, &want);
+    GetWindowRect(page, &area);
+    MapWindowPoints(NULL, sheet, (POINT*)&area, 2);
+    int dx = want.right - (area.right - area.left), dy = want.bottom - (area.bottom - area.top);
+    if (dx == 0 && dy == 0)
+        return;
+    SetWindowPos(page, NULL, 0, 0, want.right, want.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!growSheet)
+        return;
+    int middle = (area.left + area.right) / 2;
+    for (HWND child = GetWindow(sheet, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(NULL, sheet, (POINT*)&r, 2);
+        if (child == page || r.top < area.bottom)
+            continue;
+        BOOL spans = r.left < middle && r.right > middle; // the line above the buttons
+        int shift = !spans && r.left >= middle ? dx : 0;
+        SetWindowPos(child, NULL, r.left + shift, r.top + dy, r.right - r.left + (spans ? dx : 0), r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    GetWindowRect(sheet, &sheetRect);
+    SetWindowPos(sheet, NULL, 0, 0, sheetRect.right - sheetRect.left + dx, sheetRect.bottom - sheetRect.top + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CenterWindowOnParent(sheet);
+}
+
+// The licence template makes its field one dialog unit taller than the page, which would cut
+// the field's lower edge; it ends at the page's edge instead.
+static void KeepLicenseFieldInPage(HWND page)
+{
+    HWND field = GetDlgItem(page, IDC_LICENSE_TEXT);
+    RECT rect, client;
+    GetWindowRect(field, &rect);
+    MapWindowPoints(NULL, page, (POINT*)&rect, 2);
+    GetClientRect(page, &client);
+    if (rect.bottom > client.bottom)
+        SetWindowPos(field, NULL, 0, 0, rect.right - rect.left, client.bottom - rect.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 static void ShowSideImage(HWND page)
 {
+    FitSideImage(GetDlgItem(page, IDC_SIDE_IMAGE));
     SendDlgItemMessageA(page, IDC_SIDE_IMAGE, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)AppState.WizardBitmap);
 }
 
@@ -81,8 +182,10 @@ INT_PTR CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM, LPARAM lParam)
         CenterWindowOnParent(GetParent(page));
         return TRUE;
     case WM_NOTIFY:
-        if (NotifyCode(lParam) == PSN_SETACTIVE)
+        if (NotifyCode(lParam) == PSN_SETACTIVE) {
+            FitPageToTemplate(page, TRUE);
             PostWizardButtons(page, ButtonsFirstPage);
+        }
         return FALSE;
     }
     return FALSE;
@@ -96,8 +199,11 @@ INT_PTR CALLBACK LicensePageProc(HWND page, UINT message, WPARAM, LPARAM lParam)
         SetDlgItemTextA(page, IDC_LICENSE_TEXT, LicenseText);
         return TRUE;
     case WM_NOTIFY:
-        if (NotifyCode(lParam) == PSN_SETACTIVE)
+        if (NotifyCode(lParam) == PSN_SETACTIVE) {
+            FitPageToTemplate(page, FALSE);
+            KeepLicenseFieldInPage(page);
             PostWizardButtons(page, ButtonsMiddlePage);
+        }
         return FALSE;
     }
     return FALSE;
@@ -126,8 +232,10 @@ INT_PTR CALLBACK DestinationPageProc(HWND page, UINT message, WPARAM wParam, LPA
             OnBrowseForFolder(page);
         return FALSE;
     case WM_NOTIFY:
-        if (NotifyCode(lParam) == PSN_SETACTIVE)
+        if (NotifyCode(lParam) == PSN_SETACTIVE) {
+            FitPageToTemplate(page, FALSE);
             PostWizardButtons(page, ButtonsMiddlePage);
+        }
         return FALSE;
     }
     return FALSE;
@@ -159,6 +267,7 @@ static INT_PTR OnPersonalizeNotify(HWND page, LPARAM lParam)
 {
     switch (NotifyCode(lParam)) {
     case PSN_SETACTIVE:
+        FitPageToTemplate(page, FALSE);
         ReadUserName(page);
         PostFinishState(page);
         return FALSE;

@@ -96,9 +96,14 @@ TEST_F(PackerCommands, BuildRefusesABadManifestNamingFileAndLineAndWritesNothing
                   "files/missing.csc missing.csc \"Not there\"\n"
                   "files/state.ini ..\\escape.ini Escape\n"
                   "files/state.ini " + std::string(64, 'n') + " Long\n"
-                  "files/state.ini x.ini " + std::string(64, 'l') + "\n");
+                  "files/state.ini x.ini " + std::string(64, 'l') + "\n"
+                  "files x.csc \"A folder\"\n"
+                  "files/state.ini \"\xC5\x81\xC3\xB3" "d\xC5\xBA.ini\" Lodz\n");
     Outcome run = Packer({ "build", manifest(), output() });
     EXPECT_EQ(1, run.code);
+    EXPECT_TRUE(Contains(run.err, manifest() + ":6: source is a folder, not a file")) << run.err;
+    EXPECT_TRUE(Contains(run.err, manifest() + ":7: name \"\xC5\x81\xC3\xB3" "d\xC5\xBA.ini\": character U+0141 "
+                                               "\"\xC5\x81\" cannot be written in code page 1252")) << run.err;
     EXPECT_TRUE(Contains(run.err, manifest() + ":2: source file not found")) << run.err;
     EXPECT_TRUE(Contains(run.err, manifest() + ":3: name has a '.' or '..' part")) << run.err;
     EXPECT_TRUE(Contains(run.err, manifest() + ":4: name is 64 bytes long")) << run.err;
@@ -187,6 +192,30 @@ TEST_F(PackerCommands, ListShowsEveryRecord)
         << script;
     EXPECT_TRUE(Contains(state, "target  hidden") && Contains(state, "plain  state.ini  [Settings]")) << state;
     EXPECT_TRUE(Contains(dll, "system  -") && Contains(dll, "3000  @\\qntxhelp.dll  [Helper]")) << dll;
+}
+
+// The manifest is UTF-8; records hold the installer's code page, shown back in UTF-8.
+TEST_F(PackerCommands, NamesAndLabelsTravelInTheChosenCodePage)
+{
+    const std::string overview = "\xC3\x9C" "bersicht.csc", help = "Hilfe f\xC3\xBCr Quintara & mehr";
+    const std::string polish = "\xC5\x81\xC3\xB3" "d\xC5\xBA.csc";
+    WriteManifest("files/script.csc \"" + overview + "\" \"" + help + "\"\n");
+    Bytes data = Built();
+    EXPECT_EQ(std::string("\xDC" "bersicht.csc"), std::string(data.begin(), data.begin() + 13));
+    EXPECT_EQ(std::string("Hilfe f\xFCr Quintara & mehr"), std::string(data.begin() + 64, data.begin() + 89));
+    Outcome run = Packer({ "build", manifest(), output() });
+    EXPECT_TRUE(Contains(run.err, manifest() + ":1: warning: the label's '&'")) << run.err;
+    EXPECT_TRUE(Contains(Packer({ "list", output() }).out, "  " + overview + "  [" + help + "]"));
+
+    WriteManifest("files/script.csc \"" + polish + "\" Label\n");
+    run = Packer({ "--codepage", "1250", "build", manifest(), output() });
+    EXPECT_EQ(0, run.code) << run.err;
+    data = ReadBytes(output());
+    EXPECT_EQ(std::string("\xA3\xF3" "d\x9F.csc"), std::string(data.begin(), data.begin() + 8));
+    EXPECT_TRUE(Contains(Packer({ "list", "--codepage", "1250", output() }).out, "  " + polish + "  [Label]"));
+    EXPECT_EQ(0, Packer({ "extract", output(), folder_ / "out", "--codepage", "1250" }).code);
+    EXPECT_EQ(script_, ReadBytes(folder_ / ("out/" + polish)));
+    EXPECT_EQ(1, Packer({ "--codepage", "437", "list", output() }).code);
 }
 
 TEST_F(PackerCommands, VerifyAcceptsAGoodFileAndReportsTheFirstProblemOfABadOne)

@@ -61,3 +61,29 @@ TEST(Manifest, EveryBadLineIsReportedWithItsNumber)
     EXPECT_NE(std::string::npos, errors[4].message.find("label")) << errors[4].message;
     EXPECT_NE(std::string::npos, errors[2].message.find("compressed")) << errors[2].message;
 }
+
+TEST(Manifest, NamesAndLabelsAreConvertedToTheCodePageAndTheirLimitsCountItsBytes)
+{
+    // Line 1's name is 63 bytes in the code page and 64 in UTF-8.
+    const std::string text = "a.txt \"" + std::string(30, 'n') + "\xC3\xA9" + std::string(32, 'n') + "\" \"\xC3\xA9t\xC3\xA9\"\n"
+                             "a.txt \"\xE2\x82\xAC.txt\" \"\xC3\xA9\xFF\"\n" // 2: a byte that is not UTF-8
+                             "a.txt b.txt \"\xF0\x9F\x99\x82\"\n"                // 3: a character past U+FFFF
+                             "a.txt \"\xD0\x96.txt\" Zhe\n";                      // 4: Cyrillic
+    std::vector<ManifestError> errors;
+    auto entries = ParseManifest(text, errors);
+    ASSERT_EQ(1u, entries.size());
+    EXPECT_EQ(std::string(30, 'n') + "\xE9" + std::string(32, 'n'), entries[0].name);
+    EXPECT_EQ("\xE9t\xE9", entries[0].label);
+    ASSERT_EQ(3u, errors.size());
+    EXPECT_EQ(2, errors[0].line);
+    EXPECT_NE(std::string::npos, errors[0].message.find("byte 0xFF is not UTF-8")) << errors[0].message;
+    EXPECT_NE(std::string::npos, errors[1].message.find("character U+1F642")) << errors[1].message;
+    EXPECT_NE(std::string::npos, errors[2].message.find("U+0416 \"\xD0\x96\" cannot be written in code page 1252"))
+        << errors[2].message;
+
+    errors.clear();
+    entries = ParseManifest(text, errors, 1251);
+    ASSERT_EQ(1u, entries.size()) << "in 1251 only the Cyrillic line holds";
+    EXPECT_EQ("\xC6.txt", entries[0].name);
+    EXPECT_EQ("\x88.txt", ParseManifest("a \"\xE2\x82\xAC.txt\" L", errors, 1251)[0].name);
+}

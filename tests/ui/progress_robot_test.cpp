@@ -38,7 +38,7 @@ bool WaitUntilHandled(HWND bar, int marker)
 
 } // namespace
 
-TEST_F(ProgressWindow, OpensCentredWithAnEmptyItemAndTheBarAtZeroOfHundred)
+TEST_F(ProgressWindow, OpensCentredLaidOutWithAnEmptyItemAndTheBarAtZeroOfHundred)
 {
     HWND window = Start();
     ASSERT_NE(window, (HWND)NULL);
@@ -56,6 +56,7 @@ TEST_F(ProgressWindow, OpensCentredWithAnEmptyItemAndTheBarAtZeroOfHundred)
     GetWindowRect(window, &rect);
     EXPECT_NEAR((work.left + work.right) / 2, (rect.left + rect.right) / 2, 1);
     EXPECT_NEAR((work.top + work.bottom) / 2, (rect.top + rect.bottom) / 2, 1);
+    ExpectLaidOut(window);
 
     // At zero the bar's inside is one plain colour: nothing is drawn as done.
     SaveScreenshot("progress-window", window);

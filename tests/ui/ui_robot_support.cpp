@@ -1,5 +1,6 @@
 #include "ui_robot_support.h"
 #include <fstream>
+#include <stdlib.h>
 
 using namespace robot;
 
@@ -15,6 +16,9 @@ std::string HostPath()
 
 void HostTest::SetUp()
 {
+    HDC screen = GetDC(NULL);
+    ASSERT_EQ(ExpectedDpi(), GetDeviceCaps(screen, LOGPIXELSY)) << "the prefix's LogPixels";
+    ReleaseDC(NULL, screen);
     scratch = folder.Path();
     ASSERT_TRUE(FolderExists(scratch)) << scratch;
     resultFile = scratch + "\\result.txt";
@@ -60,6 +64,44 @@ std::map<std::string, std::string> HostTest::Result()
             values[line.substr(0, equals)] = line.substr(equals + 1);
     }
     return values;
+}
+
+int ExpectedDpi()
+{
+    const char* dpi = getenv("QNTX_DPI");
+    return dpi && *dpi ? atoi(dpi) : 96;
+}
+
+static bool Encloses(const Control& outer, const Control& inner)
+{
+    bool frame = (outer.className == "Button" && (outer.style & BS_TYPEMASK) == BS_GROUPBOX) ||
+                 (outer.className == "Static" && (outer.style & SS_TYPEMASK) == SS_ETCHEDFRAME);
+    RECT both;
+    return frame && UnionRect(&both, &outer.rect, &inner.rect) && EqualRect(&both, &outer.rect);
+}
+
+void ExpectLaidOut(HWND dialog)
+{
+    RECT client, both;
+    GetClientRect(dialog, &client);
+    MapWindowPoints(dialog, NULL, (POINT*)&client, 2);
+    std::vector<Control> shown;
+    for (const Control& c : ListControls(dialog)) {
+        bool drawsNothing = c.className == "Static" && c.text.empty() && (c.style & SS_TYPEMASK) <= SS_RIGHT;
+        if (c.visible && !drawsNothing)
+            shown.push_back(c);
+    }
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const Control& c = shown[i];
+        UnionRect(&both, &client, &c.rect);
+        EXPECT_TRUE(EqualRect(&both, &client)) << "control " << c.id << " \"" << c.text << "\" reaches outside "
+                                               << TextOf(dialog) << "\n" << DescribeWindow(dialog);
+        for (size_t j = i + 1; j < shown.size(); ++j)
+            EXPECT_FALSE(IntersectRect(&both, &c.rect, &shown[j].rect) && !Encloses(c, shown[j]) &&
+                         !Encloses(shown[j], c))
+                << "controls " << c.id << " \"" << c.text << "\" and " << shown[j].id << " \"" << shown[j].text
+                << "\" overlap\n" << DescribeWindow(dialog);
+    }
 }
 
 bool ShowsPath(const std::string& display, const std::string& path)

@@ -34,6 +34,12 @@ protected:
     std::string resultFile;
 };
 
+// The screen's DPI the test runs at: $QNTX_DPI (tests/wine/at-dpi.sh), else 96.
+int ExpectedDpi();
+// Every visible control of `dialog` that draws something (not an empty text) lies inside its
+// client area and no two overlap, except that a group box or an etched frame may enclose others.
+void ExpectLaidOut(HWND dialog);
+
 // A shortened path in the form SetCompactPathText gives: the path itself, or its start, "..."
 // and its end.
 bool ShowsPath(const std::string& display, const std::string& path);

@@ -215,12 +215,41 @@ void PrintUsage(std::ostream& out)
            "       packer list DATAFILE            show its records\n"
            "       packer verify DATAFILE          decode every record, report the first problem\n"
            "       packer extract DATAFILE DIR     expand every record into DIR\n"
+           "Option: --codepage N   the ANSI code page setup reads names and labels in, one of "
+        << SupportedCodePages() << " (default " << DefaultCodePage << "); the manifest is UTF-8.\n"
            "A source file may be at most "
         << MaxSourceText << ".\n";
 }
 
-int RunPacker(const std::vector<std::string>& arguments, Console& console)
+namespace {
+
+// Takes "--codepage N" out of the arguments; false when N is not a supported code page.
+bool TakeCodePage(std::vector<std::string>& arguments, int& codePage, Console& console)
 {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] != "--codepage")
+            continue;
+        const std::string value = i + 1 < arguments.size() ? arguments[i + 1] : std::string();
+        codePage = value.size() == 4 && value.find_first_not_of("0123456789") == std::string::npos ? std::stoi(value) : 0;
+        if (!IsSupportedCodePage(codePage)) {
+            console.err << "packer: unsupported code page \"" << value << "\" (supported: " << SupportedCodePages()
+                        << ")\n";
+            return false;
+        }
+        arguments.erase(arguments.begin() + i, arguments.begin() + i + 2);
+        return true;
+    }
+    return true;
+}
+
+} // namespace
+
+int RunPacker(const std::vector<std::string>& given, Console& console)
+{
+    std::vector<std::string> arguments = given;
+    int codePage = DefaultCodePage;
+    if (!TakeCodePage(arguments, codePage, console))
+        return 1;
     const std::string command = arguments.empty() ? std::string() : arguments[0];
     const std::size_t count = arguments.size();
     if (count == 1 && (command == "-h" || command == "--help" || command == "help")) {
@@ -228,18 +257,18 @@ int RunPacker(const std::vector<std::string>& arguments, Console& console)
         return 0;
     }
     if (command == "build" && count == 3)
-        return BuildDataFile(arguments[1], arguments[2], console);
+        return BuildDataFile(arguments[1], arguments[2], console, codePage);
     if (command == "list" && count == 2)
-        return ListDataFile(arguments[1], console);
+        return ListDataFile(arguments[1], console, codePage);
     if (command == "verify" && count == 2)
         return VerifyDataFile(arguments[1], console);
     if (command == "extract" && count == 3)
-        return ExtractDataFile(arguments[1], arguments[2], console);
+        return ExtractDataFile(arguments[1], arguments[2], console, codePage);
     PrintUsage(console.err);
     return 1;
 }
 
-int BuildDataFile(const std::string& manifestPath, const std::string& outputPath, Console& console)
+int BuildDataFile(const std::string& manifestPath, const std::string& outputPath, Console& console, int codePage)
 {
     std::vector<std::uint8_t> text;
     if (!ReadWholeFile(manifestPath, text)) {
@@ -247,7 +276,7 @@ int BuildDataFile(const std::string& manifestPath, const std::string& outputPath
         return 1;
     }
     std::vector<ManifestError> errors;
-    std::vector<ManifestEntry> entries = ParseManifest(std::string(text.begin(), text.end()), errors);
+    std::vector<ManifestEntry> entries = ParseManifest(std::string(text.begin(), text.end()), errors, codePage);
     const fs::path base = fs::path(manifestPath).parent_path();
     std::vector<fs::path> sources;
     std::vector<std::uint64_t> sizes;
@@ -255,13 +284,18 @@ int BuildDataFile(const std::string& manifestPath, const std::string& outputPath
         fs::path source = base / fs::path(entry.source);
         std::error_code error;
         std::uint64_t size = 0;
-        if (!fs::is_regular_file(source, error))
+        if (fs::is_directory(source, error))
+            errors.push_back({ entry.line, "source is a folder, not a file: " + source.string() });
+        else if (!fs::is_regular_file(source, error))
             errors.push_back({ entry.line, "source file not found: " + source.string() });
         else if ((size = fs::file_size(source, error)) > MaxSourceSize || error)
             errors.push_back({ entry.line, source.string() + (error ? ": " + error.message()
                 : " is " + std::to_string(size) + " bytes; a record holds at most " + MaxSourceText) });
         sources.push_back(source);
         sizes.push_back(size);
+        if (entry.label.find('&') != std::string::npos)
+            console.err << manifestPath << ":" << entry.line << ": warning: the label's '&' shows as an underline"
+                        << " of the next character in the progress window (write \"&&\" for an '&')\n";
     }
     if (errors.empty() && entries.empty())
         errors.push_back({ 0, "no file records" });
@@ -355,7 +389,7 @@ int BuildDataFile(const std::string& manifestPath, const std::string& outputPath
     return 0;
 }
 
-int ListDataFile(const std::string& path, Console& console)
+int ListDataFile(const std::string& path, Console& console, int codePage)
 {
     File file;
     std::uint64_t size = 0;
@@ -395,7 +429,8 @@ int ListDataFile(const std::string& path, Console& console)
         row << std::setw(4) << index << "  " << std::left << std::setw(6)
             << (IsSystemName(header.name) ? "system" : "target") << "  " << std::setw(6)
             << (header.hidden ? "hidden" : "-") << std::right << "  " << std::setw(10) << header.packedLength << "  "
-            << std::setw(10) << expanded << "  " << header.name << "  [" << header.label << "]";
+            << std::setw(10) << expanded << "  " << ToUtf8(header.name, codePage) << "  ["
+            << ToUtf8(header.label, codePage) << "]";
         console.out << row.str() << "\n";
         if (reader.truncated()) {
             console.err << path << ": " << Describe(header, index, reader.recordOffset())
@@ -444,7 +479,7 @@ int VerifyDataFile(const std::string& path, Console& console)
     return 0;
 }
 
-int ExtractDataFile(const std::string& path, const std::string& folder, Console& console)
+int ExtractDataFile(const std::string& path, const std::string& folder, Console& console, int codePage)
 {
     File file;
     std::uint64_t size = 0;
@@ -483,7 +518,7 @@ int ExtractDataFile(const std::string& path, const std::string& folder, Console&
             console.err << path << ": " << Describe(header, index, reader.recordOffset()) << ": " << problem << "\n";
             return 1;
         }
-        fs::path target = ExtractedPath(folder, header.name);
+        fs::path target = ExtractedPath(folder, ToUtf8(header.name, codePage));
         fs::create_directories(target.parent_path(), error);
         File out;
         if (error || !out.Open(target.string(), "wb")) {

@@ -46,7 +46,8 @@ bool SplitFields(const std::string& line, std::vector<std::string>& fields, std:
     }
 }
 
-void ParseLine(const std::string& line, int number, std::vector<ManifestEntry>& entries, std::vector<ManifestError>& errors)
+void ParseLine(const std::string& line, int number, int codePage, std::vector<ManifestEntry>& entries,
+               std::vector<ManifestError>& errors)
 {
     auto fail = [&](const std::string& message) { errors.push_back({ number, message }); };
     std::size_t first = line.find_first_not_of(" \t");
@@ -62,8 +63,6 @@ void ParseLine(const std::string& line, int number, std::vector<ManifestEntry>& 
     ManifestEntry entry;
     entry.line = number;
     entry.source = fields[0];
-    entry.name = fields[1];
-    entry.label = fields[2];
     bool kindGiven = false;
     for (std::size_t i = 3; i < fields.size(); ++i) {
         const std::string& option = fields[i];
@@ -80,18 +79,23 @@ void ParseLine(const std::string& line, int number, std::vector<ManifestEntry>& 
     }
     if (entry.source.empty())
         return fail("source file name is empty");
+    // The field limits count the installer's bytes, so the rules below see converted text.
+    if (!FromUtf8(fields[1], codePage, entry.name, problem))
+        return fail("name \"" + fields[1] + "\": " + problem);
+    if (!FromUtf8(fields[2], codePage, entry.label, problem))
+        return fail("label \"" + fields[2] + "\": " + problem);
     std::string nameProblem = CheckRecordName(entry.name);
     if (!nameProblem.empty())
-        return fail(nameProblem + ": \"" + entry.name + "\"");
+        return fail(nameProblem + ": \"" + fields[1] + "\"");
     std::string labelProblem = CheckLabel(entry.label);
     if (!labelProblem.empty())
-        return fail(labelProblem + ": \"" + entry.label + "\"");
+        return fail(labelProblem + ": \"" + fields[2] + "\"");
     entries.push_back(entry);
 }
 
 } // namespace
 
-std::vector<ManifestEntry> ParseManifest(const std::string& text, std::vector<ManifestError>& errors)
+std::vector<ManifestEntry> ParseManifest(const std::string& text, std::vector<ManifestError>& errors, int codePage)
 {
     std::vector<ManifestEntry> entries;
     int number = 0;
@@ -104,7 +108,7 @@ std::vector<ManifestEntry> ParseManifest(const std::string& text, std::vector<Ma
         std::string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        ParseLine(line, ++number, entries, errors);
+        ParseLine(line, ++number, codePage, entries, errors);
         start = end + 1;
     }
     return entries;

@@ -8,8 +8,10 @@
 // manifest's folder; NAME the destination ("@\x.dll" for the system folder); LABEL the text
 // the progress window shows. OPTIONs: "hidden" (installed with the hidden attribute),
 // "plain" (stored unchanged) or "szdd" (packed, the default). A UTF-8 byte order mark at the
-// start is skipped.
+// start is skipped. The text is UTF-8; NAME and LABEL are converted to the ANSI code page
+// that setup will read them in, and a character that code page lacks is an error of its line.
 #pragma once
+#include "packer/code_page.h"
 #include <string>
 #include <vector>
 
@@ -18,8 +20,8 @@ namespace packer {
 struct ManifestEntry {
     int line = 0;
     std::string source;
-    std::string name;
-    std::string label;
+    std::string name;  // in the code page
+    std::string label; // in the code page
     bool hidden = false;
     bool szdd = true;
 };
@@ -30,7 +32,8 @@ struct ManifestError {
 };
 
 // Parses the whole text; every problem found is added to `errors` (name and label rules
-// included). Entries are returned for the lines that parsed.
-std::vector<ManifestEntry> ParseManifest(const std::string& text, std::vector<ManifestError>& errors);
+// included, on the converted bytes). Entries are returned for the lines that parsed.
+std::vector<ManifestEntry> ParseManifest(const std::string& text, std::vector<ManifestError>& errors,
+                                         int codePage = DefaultCodePage);
 
 } // namespace packer
