@@ -17,8 +17,9 @@ TEST(Install, HappyPathInstallsTheDemoPayload)
     for (const ManifestEntry& entry : entries)
         if (entry.name[0] == '@' && !NativeSystemDir().empty())
             nativeFile = JoinPath(NativeSystemDir(), entry.name.substr(2));
-    if (!nativeFile.empty())
+    if (!nativeFile.empty()) {
         ASSERT_TRUE(WriteFileBytes(nativeFile, "a 64-bit library")) << nativeFile;
+    }
 
     PrepareMedium();
     PrepareHostFolder();
