@@ -50,7 +50,10 @@ static HANDLE CreateStagingFile(char* tempName)
         tempName[0] = '\0';
         return INVALID_HANDLE_VALUE;
     }
-    return CreateFileA(tempName, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    // The system deletes it when the last handle closes, however the process ends; LZ32 reads it
+    // through a duplicate of this handle, never by name.
+    return CreateFileA(tempName, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, NULL);
 }
 
 static int Rewind(HANDLE file)
@@ -257,9 +260,10 @@ void ExtractFiles(const ExtractionView* view, HANDLE dataFile, HANDLE logFile, c
         InstallRecord(view, &header, staging, logFile, earlier);
         ShowPercentage(view, dataFile, total);
     }
+    // Closing the handle deletes the file; GetTempFileNameA created it even when it could not be
+    // opened afterwards.
     if (staging != INVALID_HANDLE_VALUE)
         CloseHandle(staging);
-    // GetTempFileNameA created the file even when it could not be opened afterwards.
-    if (tempName[0])
+    else if (tempName[0])
         DeleteFileA(tempName);
 }

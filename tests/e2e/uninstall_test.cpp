@@ -75,6 +75,23 @@ void UninstallThroughAddRemovePrograms()
     WaitUntilGone(background);
 }
 
+// Setup stages each record in a "~qtx" temporary file, of whose prefix GetTempFileNameA keeps three
+// characters.
+size_t StagingFiles()
+{
+    char pattern[MAX_PATH];
+    DWORD length = GetTempPathA(MAX_PATH, pattern);
+    lstrcpynA(pattern + length, "~qt*.tmp", MAX_PATH - length);
+    size_t count = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(pattern, &entry);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry))
+        ++count;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return count;
+}
+
 } // namespace
 
 // Also installing again before the restart: the deletions the first uninstaller left for the
@@ -330,6 +347,13 @@ TEST(Uninstall, AFileSetupCouldNotWriteIsNotLoggedAndStays)
     ASSERT_TRUE(SetFileAttributesA(theirs.c_str(), FILE_ATTRIBUTE_READONLY));
     DWORD attributes = AttributesOf(theirs);
     HANDLE held = CreateFileA(theirs.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    // Ended while its staging file is open, setup leaves no staged data behind.
+    size_t staged = StagingFiles();
+    StartSetup();
+    FinishWizard("Quintara Tester");
+    ExpectMessageBox("Error", "Unable to install file: \"" + theirs + "\"");
+    EXPECT_TRUE(EndProgram());
+    EXPECT_EQ(staged, StagingFiles());
     StartSetup();
     FinishWizard("Quintara Tester");
     ExpectMessageBox("Error", "Unable to install file: \"" + theirs + "\"");
