@@ -4,6 +4,7 @@
 #include "state/texts.h"
 #include "support/boot_file_operations.h"
 #include "support/file_io.h"
+#include "support/link_checks.h"
 #include "support/paths.h"
 #include "support/system_library.h"
 #include <stdio.h>
@@ -77,17 +78,19 @@ static StageResult StagePackedData(HANDLE dataFile, DWORD packedLength, HANDLE s
     return Rewind(staging) ? Staged : StageTempFileFailed;
 }
 
-static DestinationResult MakeDestination(char* destination, const char* name)
+// root (MAX_PATH bytes) receives the folder the record's name is relative to.
+static DestinationResult MakeDestination(char* destination, char* root, const char* name)
 {
     if (CheckRecordName(name, (size_t)lstrlenA(name)) != RecordNameOk)
         return DestinationBadName;
     if (IsSystemRecordName(name)) {
-        UINT length = GetSystemDirectoryA(destination, MAX_PATH);
+        UINT length = GetSystemDirectoryA(root, MAX_PATH);
         if (length == 0 || length >= MAX_PATH)
             return DestinationTooLong;
     } else {
-        lstrcpynA(destination, AppState.TargetFolder, MAX_PATH);
+        lstrcpynA(root, AppState.TargetFolder, MAX_PATH);
     }
+    lstrcpynA(destination, root, MAX_PATH);
     return AppendPathComponent(destination, RecordRelativePath(name)) ? DestinationMade : DestinationTooLong;
 }
 
@@ -125,10 +128,29 @@ static int CopyExpanded(INT lzSource, HANDLE target)
     }
 }
 
+// Hidden alone for a hidden record; otherwise what the file had, less the hidden and system
+// attributes an earlier installation may have left. Set through the handle that was checked,
+// never by name.
+static void SetInstalledAttributes(HANDLE file, DWORD hidden)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info))
+        return;
+    DWORD attributes = hidden ? FILE_ATTRIBUTE_HIDDEN
+                              : info.dwFileAttributes & ~(DWORD)(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    if (attributes == info.dwFileAttributes)
+        return;
+    FILE_BASIC_INFO basic;
+    ZeroMemory(&basic, sizeof basic);
+    basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+}
+
 // LZ32 gets a duplicate of the staging handle, which LzClose closes: the staging file itself
-// stays open. The destination is opened with CreateFileA: LZOpenFileA goes through OpenFile,
-// which takes no path of 128 characters or more.
-static ExpandResult ExpandStagedFile(HANDLE staging, const char* destination)
+// stays open. The destination is opened with CreateFileA (LZOpenFileA goes through OpenFile,
+// which takes no path of 128 characters or more, and follows links), and only once it is
+// known to be the path meant below root.
+static ExpandResult ExpandStagedFile(HANDLE staging, const char* root, const char* destination, DWORD hidden)
 {
     HANDLE process = GetCurrentProcess();
     HANDLE source;
@@ -142,11 +164,12 @@ static ExpandResult ExpandStagedFile(HANDLE staging, const char* destination)
     // From here LzClose closes the duplicate, whether LZInit found SZDD data or not.
     ExpandResult expanded = ExpandUntouched;
     DWORD original = PrepareDestination(destination);
-    HANDLE target = CreateFileA(destination, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE target = OpenToReplace(root, destination);
     if (target != INVALID_HANDLE_VALUE) {
         if (original != INVALID_FILE_ATTRIBUTES)
             WithdrawBootDeletion(destination);
         expanded = CopyExpanded(lzSource, target) ? ExpandWritten : ExpandPartlyWritten;
+        SetInstalledAttributes(target, hidden);
         if (!CloseHandle(target))
             expanded = ExpandPartlyWritten;
     } else if (original != INVALID_FILE_ATTRIBUTES && (original & RefusedAttributes)) {
@@ -203,10 +226,16 @@ static void InstallRecord(const ExtractionView* view, const RecordHeaderFields* 
                           const EarlierLog* earlier)
 {
     const char* name = header->Name;
-    char destination[MAX_PATH];
-    DestinationResult made = MakeDestination(destination, name);
+    char destination[MAX_PATH], root[MAX_PATH];
+    DestinationResult made = MakeDestination(destination, root, name);
     if (made != DestinationMade) {
         ReportError(view, made == DestinationBadName ? MsgInvalidFileNameFormat : MsgPathTooLongFormat, name);
+        return;
+    }
+    // With administrator rights nothing is written through a link that another user put into
+    // the destination; such a path is not logged either, as nothing of setup's lands there.
+    if (!IsFreeOfLinks(root, destination)) {
+        ReportError(view, MsgCannotInstallFileFormat, destination);
         return;
     }
     // The line goes first, so that no file is ever on disk without the line that lets the
@@ -220,11 +249,9 @@ static void InstallRecord(const ExtractionView* view, const RecordHeaderFields* 
         ReportError(view, MsgCannotInstallFileFormat, destination);
         return;
     }
-    ExpandResult expanded = ExpandStagedFile(staging, destination);
+    ExpandResult expanded = ExpandStagedFile(staging, root, destination, header->Hidden);
     if (expanded == ExpandUntouched && needsLine && !EarlierLogLists(earlier, destination))
         CutLogAt(logFile, lineStart);
-    if (expanded != ExpandUntouched && header->Hidden)
-        SetFileAttributesA(destination, FILE_ATTRIBUTE_HIDDEN);
     if (expanded != ExpandWritten)
         ReportError(view, MsgCannotInstallFileFormat, destination);
 }

@@ -2,6 +2,7 @@
 #include "state/app_state.h"
 #include "state/texts.h"
 #include "support/file_io.h"
+#include "support/link_checks.h"
 #include "support/paths.h"
 #include "support/registry.h"
 #include "support/boot_file_operations.h"
@@ -46,30 +47,22 @@ static void NoteLeftFile(LeftFileList* list, const char* path)
     AppendText(list->Names, sizeof list->Names, path);
 }
 
-// Deletes a file the log names. Read-only only guards against accidents: the file is ours to
-// remove. One that still exists afterwards (in use, as a running program or a file another
-// program holds open is) is left to Windows' next start by the same two ways as the
-// uninstaller itself, and noted in left either way: as going at the restart only when the
-// system took its deletion, since the NT family, the program's floor, ignores Wininit.ini.
-// Uses TargetFolder.
-static void RemoveLoggedFile(const char* path, LeftFiles* left)
+// Deletes a file the log names, below root (the installation's folder) or else checked from
+// its drive root: never through a link (a user who may write there can plant one for the
+// elevated uninstaller), its read-only attribute cleared (the file is ours to remove). One
+// that still exists afterwards (in use, as a running program or a file another program holds
+// open is) is left to Windows' next start by the same two ways as the uninstaller itself,
+// and noted in left either way: as going at the restart only when the system took its
+// deletion, since the NT family, the program's floor, ignores Wininit.ini. Uses TargetFolder.
+static void RemoveLoggedFile(const char* root, const char* path, LeftFiles* left)
 {
-    if (DeleteFileA(path))
+    LinkFreeDeletion deletion = DeleteWithoutLinks(root, path);
+    if (deletion == FileDeleted)
         return;
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            return;
-    } else if ((attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-               SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY) && DeleteFileA(path)) {
-        return;
-    }
-    // A folder is no file of ours, and a path that cannot be looked at cannot be named to
-    // Windows either.
+    // A link, a folder or a path that cannot be looked at is no file of ours to name to
+    // Windows.
     char entry[LogLineSize];
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        !MakeSelfDeleteEntry(entry, path)) {
+    if (deletion != FileHeld || !MakeSelfDeleteEntry(entry, path)) {
         NoteLeftFile(&left->Remaining, path);
         return;
     }
@@ -79,13 +72,13 @@ static void RemoveLoggedFile(const char* path, LeftFiles* left)
 }
 
 // Carries out every line of the log that starts with marker, from the first line to the last.
-static void ReplayPass(HANDLE log, char marker, char* line, LeftFiles* left)
+static void ReplayPass(HANDLE log, char marker, const char* root, char* line, LeftFiles* left)
 {
     while (ReadLine(log, line, LogLineSize)) {
         if (line[0] != marker)
             continue;
         if (marker == '+')
-            RemoveLoggedFile(line + 1, left);
+            RemoveLoggedFile(root, line + 1, left);
         else
             RemoveDirectoryA(line + 1);
     }
@@ -145,14 +138,18 @@ int ReplaySetupLog(HWND owner)
         wsprintfA(text, MsgCannotOpenLogFormat, logPath);
         return MessageBoxA(owner, text, CaptionUninstall, MB_ICONERROR | MB_YESNO) == IDYES;
     }
+    // The folder the files were installed into: links are looked for from there down.
+    char installLocation[MAX_PATH];
+    ReadRegString(HKEY_LOCAL_MACHINE, UninstallKeyPath, ValueInstallLocation, EmptyText, installLocation,
+                  sizeof installLocation);
     LeftFiles left;
     ZeroMemory(&left, sizeof left);
     // Every file goes before any folder, so that a folder line finds its folder empty.
-    ReplayPass(log, '+', text, &left);
+    ReplayPass(log, '+', installLocation, text, &left);
     SetFilePointer(log, 0, NULL, FILE_BEGIN);
-    ReplayPass(log, '#', text, &left);
+    ReplayPass(log, '#', installLocation, text, &left);
     CloseHandle(log);
-    RemoveLoggedFile(logPath, &left);
+    RemoveLoggedFile(installLocation, logPath, &left);
 
     // The running uninstaller cannot delete itself: Windows does it at the next start.
     char own[MAX_PATH];
