@@ -171,7 +171,8 @@ HANDLE OpenToReplace(const char* root, const char* path)
     if (file == INVALID_HANDLE_VALUE)
         return file;
     int created = GetLastError() != ERROR_ALREADY_EXISTS;
-    if (IsHandleOfPath(file, &check, path) && SetEndOfFile(file))
+    // A file just created is empty already (and Wine fails to truncate one on a full disk).
+    if (IsHandleOfPath(file, &check, path) && (created || SetEndOfFile(file)))
         return file;
     if (created)
         DeleteThrough(file);
@@ -180,14 +181,37 @@ HANDLE OpenToReplace(const char* root, const char* path)
     return INVALID_HANDLE_VALUE;
 }
 
+// A read-only file refuses its deletion. Its attribute is cleared through the checked object
+// where the system lets a handle be reopened for that (Windows does); Wine gives write access
+// to a read-only file's attributes to Unix root alone, so there it goes by name, and a link
+// swapped in meanwhile has at most its attribute cleared: the deletion still goes through the
+// checked handle, which then finds its file read-only and fails.
+static void ClearReadOnly(HANDLE file, const char* path, DWORD attributes)
+{
+    DWORD cleared = attributes & ~(DWORD)FILE_ATTRIBUTE_READONLY;
+    if (cleared == 0)
+        cleared = FILE_ATTRIBUTE_NORMAL;
+    HANDLE writable = ReOpenFile(file, FILE_WRITE_ATTRIBUTES, ShareAll, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (writable != INVALID_HANDLE_VALUE) {
+        FILE_BASIC_INFO basic;
+        ZeroMemory(&basic, sizeof basic);
+        basic.FileAttributes = cleared;
+        int done = SetFileInformationByHandle(writable, FileBasicInfo, &basic, sizeof basic);
+        CloseHandle(writable);
+        if (done)
+            return;
+    }
+    SetFileAttributesA(path, cleared);
+}
+
 LinkFreeDeletion DeleteWithoutLinks(const char* root, const char* path)
 {
     PathCheck check;
     CheckResult started = StartCheck(root, path, &check);
     if (started != CheckPassed)
         return started == CheckRootMissing ? FileDeleted : FileRefused;
-    HANDLE file = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, ShareAll, NULL,
-                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    HANDLE file = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES, ShareAll, NULL, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
@@ -202,14 +226,8 @@ LinkFreeDeletion DeleteWithoutLinks(const char* root, const char* path)
     if (!GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         result = FileNotDeleted;
     } else if (IsHandleOfPath(file, &check, path)) {
-        if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-            FILE_BASIC_INFO basic;
-            ZeroMemory(&basic, sizeof basic);
-            basic.FileAttributes = info.dwFileAttributes & ~(DWORD)FILE_ATTRIBUTE_READONLY;
-            if (basic.FileAttributes == 0)
-                basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-            SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
-        }
+        if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+            ClearReadOnly(file, path, info.dwFileAttributes);
         result = DeleteThrough(file) ? FileDeleted : FileHeld;
     }
     CloseHandle(file);

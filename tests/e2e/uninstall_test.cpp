@@ -43,6 +43,29 @@ void RunCommand(const std::string& commandLine, bool wait)
     CloseHandle(process.hProcess);
 }
 
+// A Unix symbolic link at link to target, as a user who may write there could plant: Wine
+// shows one to a folder as a folder with FILE_ATTRIBUTE_REPARSE_POINT, one to a file as that
+// file. It starts a Unix program without a handle to wait on, so the link is waited for.
+bool MakeUnixLink(const std::string& target, const std::string& link)
+{
+    typedef char*(CDECL * UnixNameOf)(LPCWSTR);
+    auto unixNameOf = (UnixNameOf)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    std::string line = "/bin/ln -s";
+    for (const std::string& path : { target, link }) {
+        WCHAR wide[MAX_PATH];
+        char* unixName = unixNameOf && MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)
+                             ? unixNameOf(wide) : NULL;
+        if (!unixName)
+            return false;
+        line += " \"" + std::string(unixName) + "\"";
+        HeapFree(GetProcessHeap(), 0, unixName);
+    }
+    RunCommand(line, false);
+    for (int wait = 0; wait < 100 && GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
+        Sleep(100);
+    return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 void ExpectDemoStillInstalled()
 {
     EXPECT_TRUE(FileExists(std::string(DefaultTarget) + "\\Quintara.txt"));
@@ -367,4 +390,42 @@ TEST(Uninstall, AFileSetupCouldNotWriteIsNotLoggedAndStays)
     UninstallAnswering({ { Confirm, IDYES }, { "Uninstall complete.", IDOK } });
     EXPECT_EQ("theirs", ReadFileBytes(theirs));
     EXPECT_EQ(attributes, AttributesOf(theirs));
+}
+
+// Where other users may write in the destination, one of them can turn a file or a folder
+// there into a link for the elevated programs to follow: nothing is written or deleted through
+// one, and what was refused is named.
+TEST(Uninstall, NothingIsWrittenOrDeletedThroughALink)
+{
+    std::vector<ManifestEntry> entries = ReadManifest(BuildPath("QNTX_DEMO_MANIFEST"));
+    const std::string elsewhere = "C:\\elsewhere", target = DefaultTarget, linked = DestinationOf(target, entries[0].name);
+    std::vector<std::string> logged;
+    MakeFolders(elsewhere);
+    MakeFolders(target);
+    for (const ManifestEntry& entry : entries) {
+        if (entry.name[0] == '@')
+            continue;
+        WriteFileBytes(elsewhere + "\\" + entry.name, "theirs");
+        if (&entry != &entries[0])
+            logged.push_back(DestinationOf(target, entry.name));
+    }
+    ASSERT_TRUE(MakeUnixLink(elsewhere + "\\" + entries[0].name, linked));
+    PrepareMedium();
+    StartSetup();
+    FinishWizard("Quintara Tester");
+    ExpectMessageBox("Error", "Unable to install file: \"" + linked + "\"");
+    AnswerMessageBox(IDOK);
+    ExpectSetupComplete();
+    EXPECT_EQ(std::string::npos, ReadFileBytes(Log()).find("+" + linked + "\r\n"));
+
+    ASSERT_TRUE(MoveFileA(target.c_str(), (target + ".moved").c_str()));
+    ASSERT_TRUE(MakeUnixLink(elsewhere, target));
+    std::string remaining = "These files could not be removed:";
+    for (const std::string& path : logged)
+        remaining += "\r" + path;
+    UninstallAnswering({ { Confirm, IDYES }, { remaining, IDOK }, { "Uninstall complete.", IDOK } });
+    for (const ManifestEntry& entry : entries)
+        if (entry.name[0] != '@')
+            EXPECT_EQ("theirs", ReadFileBytes(elsewhere + "\\" + entry.name)) << entry.name;
+    EXPECT_FALSE(FileExists(Log()));
 }
