@@ -90,6 +90,7 @@ TEST(Backdrop, PaintsBlueToNearBlackWithTheSetupTitleGrownWithTheDpi)
     const auto at = AtDpi;
     PaintedBackdrop setup(at(640), at(510), InstallModeSetup);
     EXPECT_EQ(0x0000FFu, setup.At(at(600), 0)) << "pure blue at the top";
+    EXPECT_EQ(0x0000FEu, setup.At(at(600), GradientBandTop(1, 0, at(510)))) << "band 1 (row 2 of 510 at 96 DPI)";
     EXPECT_EQ(0x000001u, setup.At(at(600), at(510) - 1)) << "blue 1 at the bottom, never black";
     EXPECT_GT(setup.Count(White, at(35), at(35), at(400), at(80)), at(at(200))) << "white title";
     EXPECT_GT(setup.Count(Black, at(35), at(35), at(400), at(85)), at(at(50))) << "its black shadow";
