@@ -6,6 +6,8 @@
 #
 #   scripts/take-pictures.sh          the wizard test host (the wizard, then the progress window)
 #   scripts/take-pictures.sh setup    QNTXSetup.exe itself; its setup data file must lie beside it
+#                                     (the demo installs too fast for its progress window: the
+#                                     "Setup complete." box instead)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
@@ -22,6 +24,7 @@ case "${1:-host}" in
   setup)
     export QNTX_PICTURES_PROGRAM="$QNTX_BUILD/win/bin/QNTXSetup.exe"
     export QNTX_PICTURES_ARGS=''
+    export QNTX_PICTURES_FOLDER='C:\Program Files\Corel\Graphics9\Photopnt\Scripts'
     ;;
   *)
     echo "usage: $0 [host|setup]" >&2
