@@ -87,8 +87,8 @@ static std::string AnsiOfUtf8(const std::string& text)
 {
     WCHAR wide[256] = L"";
     char ansi[256] = "";
-    int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide, 256);
-    WideCharToMultiByte(CP_ACP, 0, wide, length, ansi, sizeof ansi, NULL, NULL);
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide, 255);
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, 255, NULL, NULL);
     return ansi;
 }
 
