@@ -33,6 +33,9 @@ TEST(Install, HappyPathInstallsTheDemoPayload)
         EXPECT_TRUE(FileExists(JoinPath(Wow64SystemDir(), nativeFile.substr(nativeFile.rfind('\\') + 1))));
     }
     EXPECT_EQ(ExpectedLog(DefaultTarget, entries), ReadFileBytes(Log()));
+    // The manifest's UTF-8 "Übersicht.csc", written in Windows-1252, is that name in Unicode too.
+    std::wstring wideTarget(DefaultTarget, DefaultTarget + lstrlenA(DefaultTarget));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((wideTarget + L"\\\u00DCbersicht.csc").c_str()));
     EXPECT_TRUE(ReadFileBytes(Uninstaller()) == ReadFileBytes(MediumExe())) << "the uninstaller is a copy of setup";
     ExpectEntries(DefaultTarget, "Quintara Tester");
     ExpectNoDecoyLoaded();
@@ -198,7 +201,9 @@ TEST(Install, ADamagedDataFileInstallsTheRecordsBeforeTheDamageWhateverClosesThe
         SendMessageTimeoutA(background, request[0], request[1], request[0] == WM_SYSKEYDOWN ? 0x20000000 : 0,
                             SMTO_ABORTIFHUNG, 5000, NULL);
     EXPECT_TRUE(IsWindow(background));
-    EXPECT_TRUE(IsWindow(FindWindowA(NULL, "Installing Quintara...")));
+    HWND progress = FindWindowA(NULL, "Installing Quintara...");
+    EXPECT_TRUE(IsWindow(progress));
+    EXPECT_EQ("Hilfe f\xFCr Quintara", TextOf(GetDlgItem(progress, 101))) << "the damaged record's label, in Windows-1252";
     AnswerMessageBox(IDOK);
     ExpectSetupComplete();
 

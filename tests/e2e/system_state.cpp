@@ -82,6 +82,16 @@ static bool NextWord(const std::string& line, size_t& at, std::string& word)
     return true;
 }
 
+// The manifest is UTF-8; setup sees names and labels in the ANSI code page.
+static std::string AnsiOfUtf8(const std::string& text)
+{
+    WCHAR wide[256] = L"";
+    char ansi[256] = "";
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide, 255);
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, 255, NULL, NULL);
+    return ansi;
+}
+
 std::vector<ManifestEntry> ReadManifest(const std::string& manifest)
 {
     std::string folder = manifest.substr(0, manifest.find_last_of('\\') + 1);
@@ -103,6 +113,8 @@ std::vector<ManifestEntry> ReadManifest(const std::string& manifest)
                 c = '\\';
         NextWord(line, at, entry.name);
         NextWord(line, at, entry.label);
+        entry.name = AnsiOfUtf8(entry.name);
+        entry.label = AnsiOfUtf8(entry.label);
         while (NextWord(line, at, word))
             entry.hidden |= word == "hidden";
         entries.push_back(entry);

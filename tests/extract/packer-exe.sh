@@ -12,7 +12,7 @@ fail=0
 run build "Z:$manifest" "Z:$out" >/dev/null || { echo "FAIL: packer.exe build exited $?"; fail=1; }
 cmp "$out" "$reference" || { echo "FAIL: packer.exe wrote other bytes than the native packer"; fail=1; }
 verify=$(run verify "Z:$out") || { echo "FAIL: packer.exe verify: $verify"; fail=1; }
-grep -q "7 records verified" <<<"$verify" || { echo "FAIL: verify said: $verify"; fail=1; }
+grep -q "8 records verified" <<<"$verify" || { echo "FAIL: verify said: $verify"; fail=1; }
 run list >/dev/null 2>"$scratch/usage.txt"
 rc=$?
 [ "$rc" -eq 1 ] || { echo "FAIL: wrong arguments exited $rc"; fail=1; }

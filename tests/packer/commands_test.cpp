@@ -322,7 +322,7 @@ TEST(PackerProgram, TheProgramExitsWith0Or1AndReportsOnStderr)
                                 + Quote(folder / "demo.z") + " 2>&1",
                             &out));
     // Not a terminal: no progress, only the summary.
-    EXPECT_TRUE(Contains(out, "demo.z: 7 records")) << out;
+    EXPECT_TRUE(Contains(out, "demo.z: 8 records")) << out;
     EXPECT_EQ(std::string::npos, out.find('\r')) << out;
     EXPECT_EQ(0, RunCommand(packer + " verify " + Quote(folder / "demo.z"), &out));
 }

@@ -71,7 +71,7 @@ const std::vector<Template>& Expected()
           { { "Button", IDCANCEL, 252, 26, 50, 14, BS_PUSHBUTTON | BS_CENTER | WS_TABSTOP, "Cancel" },
             { "Static", NoId, 4, 4, 304, 43, SS_ETCHEDFRAME, "" },
             { "Static", NoId, 12, 13, 44, 8, SS_LEFT, "Installing file:" },
-            { "Static", IDC_CURRENT_ITEM, 60, 13, 184, 8, SS_LEFT, "" },
+            { "Static", IDC_CURRENT_ITEM, 60, 13, 184, 8, SS_LEFT | SS_ENDELLIPSIS, "" },
             { "msctls_progress32", IDC_PROGRESS_BAR, 12, 29, 232, 9, 0, "" } } },
     };
     return templates;

@@ -2,6 +2,7 @@
 #include "state/app_state.h"
 #include "app/background_window.h"
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <string>
 
 TEST(GradientBands, TileTheClientAreaExactly)
@@ -73,29 +74,42 @@ const DWORD White = 0xFFFFFF, Black = 0x000000;
 
 } // namespace
 
-TEST(Backdrop, PaintsBlueToNearBlackWithTheSetupTitle)
+// Sizes and positions at 96 DPI, for the DPI the test runs at ($QNTX_DPI, tests/wine/at-dpi.sh).
+int AtDpi(int pixels)
 {
-    PaintedBackdrop setup(640, 510, InstallModeSetup);
-    EXPECT_EQ(0x0000FFu, setup.At(600, 0)) << "pure blue at the top";
-    EXPECT_EQ(0x0000FEu, setup.At(600, 2)) << "band 1 starts at row 2 of 510";
-    EXPECT_EQ(0x000001u, setup.At(600, 509)) << "blue 1 at the bottom, never black";
-    EXPECT_GT(setup.Count(White, 35, 35, 400, 80), 200) << "white title";
-    EXPECT_GT(setup.Count(Black, 35, 35, 400, 85), 50) << "its black shadow";
-    EXPECT_GT(setup.Count(White, 35, 440, 400, 500), 50) << "two credit lines at the bottom left";
-    EXPECT_EQ(0, setup.Count(White, 0, 100, 640, 430)) << "nothing else is drawn";
+    HDC screen = GetDC(NULL);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(NULL, screen);
+    const char* expected = getenv("QNTX_DPI");
+    EXPECT_EQ(expected && *expected ? atoi(expected) : 96, dpi) << "the prefix's LogPixels";
+    return MulDiv(pixels, dpi, 96);
+}
+
+TEST(Backdrop, PaintsBlueToNearBlackWithTheSetupTitleGrownWithTheDpi)
+{
+    const auto at = AtDpi;
+    PaintedBackdrop setup(at(640), at(510), InstallModeSetup);
+    EXPECT_EQ(0x0000FFu, setup.At(at(600), 0)) << "pure blue at the top";
+    EXPECT_EQ(0x0000FEu, setup.At(at(600), GradientBandTop(1, 0, at(510)))) << "band 1 (row 2 of 510 at 96 DPI)";
+    EXPECT_EQ(0x000001u, setup.At(at(600), at(510) - 1)) << "blue 1 at the bottom, never black";
+    EXPECT_GT(setup.Count(White, at(35), at(35), at(400), at(80)), at(at(200))) << "white title";
+    EXPECT_GT(setup.Count(Black, at(35), at(35), at(400), at(85)), at(at(50))) << "its black shadow";
+    EXPECT_GT(setup.Count(White, at(35), at(440), at(400), at(500)), at(at(50))) << "two credit lines at the bottom left";
+    EXPECT_EQ(0, setup.Count(White, 0, 0, at(640), at(35))) << "the margin above the title";
+    EXPECT_EQ(0, setup.Count(White, 0, at(100), at(640), at(430))) << "nothing else is drawn";
 }
 
 TEST(Backdrop, NamesTheModeInItsTitle)
 {
-    PaintedBackdrop setup(640, 480, InstallModeSetup);
-    PaintedBackdrop uninstall(640, 480, InstallModeUninstall);
+    PaintedBackdrop setup(AtDpi(640), AtDpi(480), InstallModeSetup);
+    PaintedBackdrop uninstall(AtDpi(640), AtDpi(480), InstallModeUninstall);
     int setupRight = 0, uninstallRight = 0;
-    for (int x = 35; x < 640; ++x) {
-        if (setup.Count(White, x, 35, x + 1, 80))
+    for (int x = AtDpi(35); x < AtDpi(640); ++x) {
+        if (setup.Count(White, x, AtDpi(35), x + 1, AtDpi(80)))
             setupRight = x;
-        if (uninstall.Count(White, x, 35, x + 1, 80))
+        if (uninstall.Count(White, x, AtDpi(35), x + 1, AtDpi(80)))
             uninstallRight = x;
     }
-    EXPECT_GT(uninstallRight, setupRight + 20) << "\"Quintara Uninstall\" is longer than \"Quintara Setup\"";
+    EXPECT_GT(uninstallRight, setupRight + AtDpi(20)) << "\"Quintara Uninstall\" is longer than \"Quintara Setup\"";
     AppState.InstallMode = InstallModeSetup;
 }
