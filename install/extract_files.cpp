@@ -5,6 +5,7 @@
 #include "support/boot_file_operations.h"
 #include "support/file_io.h"
 #include "support/paths.h"
+#include "support/sent_messages.h"
 #include "support/system_library.h"
 #include <stdio.h>
 
@@ -70,6 +71,7 @@ static StageResult StagePackedData(HANDLE dataFile, DWORD packedLength, HANDLE s
         if (!ReadExact(dataFile, Block, part) || !WriteExact(staging, Block, part))
             return StageDataFileFailed;
         packedLength -= part;
+        HandleSentMessages();
     }
     return Rewind(staging) ? Staged : StageTempFileFailed;
 }
@@ -119,6 +121,7 @@ static int CopyExpanded(INT lzSource, HANDLE target)
             return 1;
         if (!WriteExact(target, Block, (DWORD)got))
             return 0;
+        HandleSentMessages();
     }
 }
 
@@ -256,6 +259,7 @@ void ExtractFiles(const ExtractionView* view, HANDLE dataFile, HANDLE logFile, c
         }
         InstallRecord(view, &header, staging, logFile, earlier);
         ShowPercentage(view, dataFile, total);
+        HandleSentMessages();
     }
     if (staging != INVALID_HANDLE_VALUE)
         CloseHandle(staging);
