@@ -6,6 +6,7 @@
 #include "support/file_io.h"
 #include "support/link_checks.h"
 #include "support/paths.h"
+#include "support/sent_messages.h"
 #include "support/system_library.h"
 #include <stdio.h>
 
@@ -74,6 +75,7 @@ static StageResult StagePackedData(HANDLE dataFile, DWORD packedLength, HANDLE s
         if (!ReadExact(dataFile, Block, part) || !WriteExact(staging, Block, part))
             return StageDataFileFailed;
         packedLength -= part;
+        HandleSentMessages();
     }
     return Rewind(staging) ? Staged : StageTempFileFailed;
 }
@@ -125,6 +127,7 @@ static int CopyExpanded(INT lzSource, HANDLE target)
             return 1;
         if (!WriteExact(target, Block, (DWORD)got))
             return 0;
+        HandleSentMessages();
     }
 }
 
@@ -286,6 +289,7 @@ void ExtractFiles(const ExtractionView* view, HANDLE dataFile, HANDLE logFile, c
         }
         InstallRecord(view, &header, staging, logFile, earlier);
         ShowPercentage(view, dataFile, total);
+        HandleSentMessages();
     }
     // Closing the handle deletes the file; GetTempFileNameA created it even when it could not be
     // opened afterwards.

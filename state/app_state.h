@@ -13,6 +13,7 @@ struct AppStateRecord {
     char TargetFolder[MAX_PATH];
     char UserName[100];
     int BootDeletions;        // BootDeletions...: lets setup skip reading them per file
+    DWORD SentMessagesAt;     // tick count when sent messages were last handled
 };
 
 extern AppStateRecord AppState;
