@@ -14,9 +14,15 @@ void RestrictDllSearchToSystem()
         setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-// Loads `name` by its full path in the system folder, once.
+// Loads `name` from the system folder, once. By name where the system can be told to search
+// the system folder alone: only a load by name gets the side-by-side version the manifest asks
+// for (COMCTL32 6); a full path would get version 5. Systems without that search option get the
+// full path.
 static HMODULE LoadFromSystemFolder(HMODULE* cache, const char* name)
 {
+    if (*cache)
+        return *cache;
+    *cache = LoadLibraryExA(name, NULL, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (*cache)
         return *cache;
     char path[MAX_PATH];

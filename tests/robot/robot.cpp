@@ -1,6 +1,7 @@
 #include "robot.h"
 #include "common/message_boxes.h"
 #include <commctrl.h>
+#include <psapi.h>
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <functional>
@@ -413,6 +414,23 @@ bool StartProgram(const std::string& program, const std::string& arguments, cons
 bool ProgramRunning()
 {
     return g.process.hProcess && WaitForSingleObject(g.process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::string ProgramModulePath(const std::string& name)
+{
+    HMODULE modules[256];
+    DWORD size = 0;
+    if (!g.process.hProcess || !K32EnumProcessModules(g.process.hProcess, modules, sizeof modules, &size))
+        return "";
+    for (DWORD i = 0; i < size / sizeof *modules && i < 256; ++i) {
+        char path[MAX_PATH];
+        DWORD length = K32GetModuleFileNameExA(g.process.hProcess, modules[i], path, MAX_PATH);
+        std::string found(path, length < MAX_PATH ? length : 0);
+        if (found.size() > name.size() && found[found.size() - name.size() - 1] == '\\' &&
+            lstrcmpiA(found.c_str() + found.size() - name.size(), name.c_str()) == 0)
+            return found;
+    }
+    return "";
 }
 
 DWORD ProgramId()

@@ -85,6 +85,8 @@ std::string QuoteArgument(const std::string& argument);
 // program that every later step looks at. A program still running from before is ended.
 bool StartProgram(const std::string& program, const std::string& arguments, ROBOT_AT);
 bool ProgramRunning();
+// Full path of the DLL `name` in the running program; empty when it has none loaded.
+std::string ProgramModulePath(const std::string& name);
 DWORD ProgramId();
 // Waits for the program to end; its exit code goes to *exitCode when given.
 bool WaitForExit(DWORD* exitCode = nullptr, ROBOT_AT);
