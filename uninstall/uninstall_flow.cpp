@@ -149,7 +149,12 @@ int ReplaySetupLog(HWND owner)
     SetFilePointer(log, 0, NULL, FILE_BEGIN);
     ReplayPass(log, '#', installLocation, text, &left);
     CloseHandle(log);
-    RemoveLoggedFile(installLocation, logPath, &left);
+    // The log lies beside the uninstaller, in a folder only administrators change (the Windows
+    // directory): only that folder and the file are checked, not the folders above it, which
+    // may be mounted volumes.
+    char logFolder[MAX_PATH];
+    MakeModulePath(AppState.Instance, logFolder, "", 1);
+    RemoveLoggedFile(logFolder, logPath, &left);
 
     // The running uninstaller cannot delete itself: Windows does it at the next start.
     char own[MAX_PATH];
