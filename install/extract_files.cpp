@@ -141,12 +141,8 @@ static void SetInstalledAttributes(HANDLE file, DWORD hidden)
         return;
     DWORD attributes = hidden ? FILE_ATTRIBUTE_HIDDEN
                               : info.dwFileAttributes & ~(DWORD)(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    if (attributes == info.dwFileAttributes)
-        return;
-    FILE_BASIC_INFO basic;
-    ZeroMemory(&basic, sizeof basic);
-    basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
-    SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+    if (attributes != info.dwFileAttributes)
+        SetAttributesThrough(file, attributes);
 }
 
 // LZ32 gets a duplicate of the staging handle, which LzClose closes: the staging file itself

@@ -181,6 +181,14 @@ HANDLE OpenToReplace(const char* root, const char* path)
     return INVALID_HANDLE_VALUE;
 }
 
+int SetAttributesThrough(HANDLE file, DWORD attributes)
+{
+    FILE_BASIC_INFO basic;
+    ZeroMemory(&basic, sizeof basic);
+    basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+}
+
 // A read-only file refuses its deletion. Its attribute is cleared through the checked object
 // where the system lets a handle be reopened for that (Windows does); Wine gives write access
 // to a read-only file's attributes to Unix root alone, so there it goes by name, and a link
@@ -189,19 +197,14 @@ HANDLE OpenToReplace(const char* root, const char* path)
 static void ClearReadOnly(HANDLE file, const char* path, DWORD attributes)
 {
     DWORD cleared = attributes & ~(DWORD)FILE_ATTRIBUTE_READONLY;
-    if (cleared == 0)
-        cleared = FILE_ATTRIBUTE_NORMAL;
     HANDLE writable = ReOpenFile(file, FILE_WRITE_ATTRIBUTES, ShareAll, FILE_FLAG_OPEN_REPARSE_POINT);
     if (writable != INVALID_HANDLE_VALUE) {
-        FILE_BASIC_INFO basic;
-        ZeroMemory(&basic, sizeof basic);
-        basic.FileAttributes = cleared;
-        int done = SetFileInformationByHandle(writable, FileBasicInfo, &basic, sizeof basic);
+        int done = SetAttributesThrough(writable, cleared);
         CloseHandle(writable);
         if (done)
             return;
     }
-    SetFileAttributesA(path, cleared);
+    SetFileAttributesA(path, cleared ? cleared : FILE_ATTRIBUTE_NORMAL);
 }
 
 LinkFreeDeletion DeleteWithoutLinks(const char* root, const char* path)

@@ -19,6 +19,9 @@ int IsFreeOfLinks(const char* root, const char* path);
 // it. INVALID_HANDLE_VALUE when path cannot be opened or is refused.
 HANDLE OpenToReplace(const char* root, const char* path);
 
+// Sets a file's attributes through a handle that may write them (none given: normal); 1 when done.
+int SetAttributesThrough(HANDLE file, DWORD attributes);
+
 enum LinkFreeDeletion {
     FileDeleted,   // deleted, or there was nothing to delete
     FileRefused,   // a link on the way, or the object opened is not path

@@ -49,7 +49,7 @@ void RunCommand(const std::string& commandLine, bool wait)
 bool MakeUnixLink(const std::string& target, const std::string& link)
 {
     typedef char*(CDECL * UnixNameOf)(LPCWSTR);
-    auto unixNameOf = (UnixNameOf)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    auto unixNameOf = (UnixNameOf)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
     std::string line = "/bin/ln -s";
     for (const std::string& path : { target, link }) {
         WCHAR wide[MAX_PATH];
@@ -102,17 +102,10 @@ void UninstallThroughAddRemovePrograms()
 // characters.
 size_t StagingFiles()
 {
-    char pattern[MAX_PATH];
-    DWORD length = GetTempPathA(MAX_PATH, pattern);
-    lstrcpynA(pattern + length, "~qt*.tmp", MAX_PATH - length);
-    size_t count = 0;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(pattern, &entry);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry))
-        ++count;
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
-    return count;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::vector<std::string> names = FolderEntries(temp);
+    return std::count_if(names.begin(), names.end(), [](const std::string& name) { return name.rfind("~qt", 0) == 0; });
 }
 
 } // namespace
@@ -424,8 +417,10 @@ TEST(Uninstall, NothingIsWrittenOrDeletedThroughALink)
     for (const std::string& path : logged)
         remaining += "\r" + path;
     UninstallAnswering({ { Confirm, IDYES }, { remaining, IDOK }, { "Uninstall complete.", IDOK } });
-    for (const ManifestEntry& entry : entries)
-        if (entry.name[0] != '@')
+    for (const ManifestEntry& entry : entries) {
+        if (entry.name[0] != '@') {
             EXPECT_EQ("theirs", ReadFileBytes(elsewhere + "\\" + entry.name)) << entry.name;
+        }
+    }
     EXPECT_FALSE(FileExists(Log()));
 }
